@@ -1,0 +1,93 @@
+#include "data_file.h"
+
+#include "record_reader.h"
+#include "record_writer.h"
+#include "safe_file.h"
+
+#include <cerrno>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kReadChunkSize = 1 << 20;
+
+// Creates the missing data file empty and owner-only, whatever the umask.
+void createEmptyFile(const std::filesystem::path& path)
+{
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0)
+        return;
+    ::fchmod(descriptor, 0600);
+    ::close(descriptor);
+}
+
+}  // namespace
+
+// Stands in for a caller when there is none: keeps the current record and inserts it itself.
+class DataFile::TableClient final : public DataFileClient {
+public:
+    explicit TableClient(EntryTable& table) : table_(table) {}
+
+    Entry& currentRecord() override { return current_; }
+    void currentRecordChanged() override {}
+    void addCurrentRecord() override
+    {
+        table_.insertFirst(std::move(current_));
+        current_ = Entry{};
+    }
+    void finished() override {}
+
+private:
+    EntryTable& table_;
+    Entry current_;
+};
+
+DataFile::DataFile(EntryTable& table, std::filesystem::path path, DataFileClient* client)
+    : table_(table),
+      path_(std::move(path)),
+      ownClient_(client ? nullptr : std::make_unique<TableClient>(table)),
+      client_(client ? client : ownClient_.get())
+{
+}
+
+DataFile::~DataFile() = default;
+
+void DataFile::load()
+{
+    const int descriptor = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT)
+            createEmptyFile(path_);
+        client_->finished();
+        return;
+    }
+
+    RecordReader reader(*client_);
+    std::vector<char> buffer(kReadChunkSize);
+    for (;;) {
+        const ssize_t received = ::read(descriptor, buffer.data(), buffer.size());
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0)
+            break;  // a read error counts as the end of the file
+        reader.feed({buffer.data(), static_cast<std::size_t>(received)});
+    }
+    ::close(descriptor);
+    reader.finish();
+    client_->finished();
+}
+
+bool DataFile::save()
+{
+    SafeFile file(path_);
+    const bool saved = file.open()
+        && writeRecords(table_, *client_,
+                        [&file](std::string_view bytes) { return file.write(bytes); })
+        && file.commit();
+    client_->finished();
+    return saved;
+}

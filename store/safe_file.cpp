@@ -1,0 +1,116 @@
+#include "safe_file.h"
+
+#include <cerrno>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file a save really replaces: the end of a chain of symbolic links, or the path itself.
+fs::path resolveLinks(const fs::path& path)
+{
+    fs::path resolved = path;
+    std::error_code error;
+    for (int depth = 0; depth < 40 && fs::is_symlink(resolved, error); ++depth) {
+        const fs::path link = fs::read_symlink(resolved, error);
+        if (error)
+            break;
+        resolved = link.is_absolute() ? link : resolved.parent_path() / link;
+    }
+    return resolved;
+}
+
+fs::path directoryOf(const fs::path& file)
+{
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+bool syncDirectory(const fs::path& directory)
+{
+    const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    return ::close(descriptor) == 0 && synced;
+}
+
+}  // namespace
+
+SafeFile::SafeFile(fs::path target) : target_(resolveLinks(target)) {}
+
+SafeFile::~SafeFile()
+{
+    discard();
+}
+
+bool SafeFile::open()
+{
+    const std::string pattern =
+        (directoryOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    descriptor_ = ::mkostemp(name.data(), O_CLOEXEC);  // created owner-only
+    if (descriptor_ < 0)
+        return false;
+    temporary_ = name.data();
+
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        if (::fchmod(descriptor_, existing.st_mode & 07777) != 0) {
+            discard();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SafeFile::write(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            discard();
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool SafeFile::commit()
+{
+    if (descriptor_ < 0)
+        return false;
+    const bool synced = ::fsync(descriptor_) == 0;
+    const bool closed = ::close(descriptor_) == 0;
+    descriptor_ = -1;
+    if (!synced || !closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        discard();
+        return false;
+    }
+    temporary_.clear();
+    // The new file is in place; a failed directory sync only leaves the rename less durable.
+    syncDirectory(directoryOf(target_));
+    return true;
+}
+
+void SafeFile::discard()
+{
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
