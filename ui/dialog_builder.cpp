@@ -1,0 +1,107 @@
+#include "dialog_builder.h"
+
+#include "resource.h"
+
+#include <QDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include <limits>
+
+namespace {
+
+// Rounds as the dialog manager does when it scales dialog units.
+int scaled(int units, int base, int divisor)
+{
+    return (units * base + divisor / 2) / divisor;
+}
+
+QWidget* createControl(const ControlTemplate& control, QWidget* parent)
+{
+    const QString text = QString::fromUtf8(control.text);
+    switch (control.kind) {
+    case ControlKind::Label:
+        return new QLabel(text, parent);
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit: {
+        auto* edit = new QLineEdit(text, parent);
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->setEnabled(control.kind == ControlKind::Edit);
+        return edit;
+    }
+    case ControlKind::NotesEdit: {
+        auto* edit = new QPlainTextEdit(text, parent);
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit->setTabChangesFocus(true);
+        return edit;
+    }
+    case ControlKind::Button:
+    case ControlKind::DefaultButton: {
+        auto* button = new QPushButton(text, parent);
+        button->setDefault(control.kind == ControlKind::DefaultButton);
+        return button;
+    }
+    case ControlKind::EntryList:
+        return new QTableView(parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+DialogUnits::DialogUnits(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    baseWidth_ = (letters / 26 + 1) / 2;
+    baseHeight_ = metrics.height();
+}
+
+QRect DialogUnits::toPixels(int x, int y, int width, int height) const
+{
+    return {scaled(x, baseWidth_, 4), scaled(y, baseHeight_, 8), scaled(width, baseWidth_, 4),
+            scaled(height, baseHeight_, 8)};
+}
+
+QFont dialogFont(const DialogTemplate& dialogTemplate)
+{
+    const QString family = QString::fromUtf8(dialogTemplate.fontFamily);
+    QFont font = QFontDatabase::hasFamily(family) ? QFont(family)
+                                                  : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(dialogTemplate.pointSize);
+    return font;
+}
+
+QHash<int, QWidget*> buildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate)
+{
+    const QFont font = dialogFont(dialogTemplate);
+    const DialogUnits units(font);
+    dialog.setProperty(kTemplateIdProperty, dialogTemplate.id);
+    dialog.setFont(font);
+    dialog.setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+    dialog.setFixedSize(units.toPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
+
+    QHash<int, QWidget*> controls;
+    QWidget* previous = nullptr;
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = createControl(control, &dialog);
+        widget->setGeometry(
+            units.toPixels(control.x, control.y, control.width, control.height));
+        if (control.id != IDC_STATIC)
+            controls.insert(control.id, widget);
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous)
+                QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+    return controls;
+}
