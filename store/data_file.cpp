@@ -5,7 +5,7 @@
 #include "safe_file.h"
 
 #include <cerrno>
-#include <vector>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,7 +39,9 @@ public:
         table_.insertFirst(std::move(current_));
         current_ = Entry{};
     }
-    void finished() override {}
+    // Like the window's form, the current record is empty after every load and save; a
+    // record left over from a save would otherwise be added by the next load.
+    void finished() override { current_ = Entry{}; }
 
 private:
     EntryTable& table_;
@@ -67,14 +69,15 @@ void DataFile::load()
     }
 
     RecordReader reader(*client_);
-    std::vector<char> buffer(kReadChunkSize);
+    // Not zeroed first: a small file should not cost touching a whole chunk of memory.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
     for (;;) {
-        const ssize_t received = ::read(descriptor, buffer.data(), buffer.size());
+        const ssize_t received = ::read(descriptor, buffer.get(), kReadChunkSize);
         if (received < 0 && errno == EINTR)
             continue;
         if (received <= 0)
             break;  // a read error counts as the end of the file
-        reader.feed({buffer.data(), static_cast<std::size_t>(received)});
+        reader.feed({buffer.get(), static_cast<std::size_t>(received)});
     }
     ::close(descriptor);
     reader.finish();

@@ -10,18 +10,19 @@ namespace {
 
 const Entry kNoEntry;
 
-// A sort key: the column's first eight bytes as one big-endian number decide most comparisons
-// without touching the text; only equal prefixes fall back to comparing the rest.
+// A sort key: the column's first sixteen bytes as two big-endian numbers decide most
+// comparisons without touching the text (eight bytes would tie on every "https://" address);
+// only equal prefixes fall back to comparing the texts.
 struct SortKey {
-    std::uint64_t prefix;
-    std::string_view text;
+    std::uint64_t high;
+    std::uint64_t low;
     std::size_t row;
 };
 
-std::uint64_t bytePrefix(std::string_view text)
+std::uint64_t bytePrefix(std::string_view text, std::size_t from)
 {
     std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t i = from; i < from + 8; ++i) {
         prefix <<= 8;
         if (i < text.size())
             prefix |= static_cast<unsigned char>(text[i]);
@@ -29,25 +30,16 @@ std::uint64_t bytePrefix(std::string_view text)
     return prefix;
 }
 
-bool keyLess(const SortKey& a, const SortKey& b)
-{
-    if (a.prefix != b.prefix)
-        return a.prefix < b.prefix;
-    // Equal prefixes: the texts agree on their first eight bytes or one is a shorter prefix
-    // padded with zeros, which the full unsigned comparison below orders correctly.
-    return a.text.compare(b.text) < 0;
-}
-
 }  // namespace
 
 const Entry& EntryTable::row(std::size_t i) const
 {
-    return i < rows_.size() ? rows_[i] : kNoEntry;
+    return i < rows_.size() ? *rows_[i] : kNoEntry;
 }
 
 void EntryTable::insertFirst(Entry entry)
 {
-    rows_.push_front(std::move(entry));
+    rows_.push_front(std::make_unique<Entry>(std::move(entry)));
     if (selectionMark_)
         ++*selectionMark_;
 }
@@ -55,7 +47,7 @@ void EntryTable::insertFirst(Entry entry)
 void EntryTable::setRow(std::size_t i, Entry entry)
 {
     if (i < rows_.size())
-        rows_[i] = std::move(entry);
+        *rows_[i] = std::move(entry);
 }
 
 void EntryTable::deleteRow(std::size_t i)
@@ -71,7 +63,8 @@ void EntryTable::deleteRow(std::size_t i)
 
 bool EntryTable::containsDuplicate(const Entry& entry) const
 {
-    return std::find(rows_.begin(), rows_.end(), entry) != rows_.end();
+    return std::any_of(rows_.begin(), rows_.end(),
+                       [&entry](const auto& row) { return *row == entry; });
 }
 
 void EntryTable::reverse()
@@ -83,42 +76,35 @@ void EntryTable::reverse()
 // neighbours: a stable ascending sort, or a reversal when no neighbours are out of order.
 void EntryTable::sortByColumn(EntryField column)
 {
-    const auto inOrder = std::is_sorted(rows_.begin(), rows_.end(),
-                                        [column](const Entry& a, const Entry& b) {
-                                            return a[column] < b[column];
-                                        });
-    if (inOrder) {
+    const auto textLess = [column](const auto& a, const auto& b) {
+        return (*a)[column] < (*b)[column];
+    };
+    if (std::is_sorted(rows_.begin(), rows_.end(), textLess)) {
         reverse();
         return;
     }
 
     std::vector<SortKey> keys;
     keys.reserve(rows_.size());
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        keys.push_back({bytePrefix(rows_[i][column]), rows_[i][column], i});
-    std::stable_sort(keys.begin(), keys.end(), keyLess);
-
-    // Move the rows into their new places by following the permutation's cycles, so the table
-    // is rearranged in place with one spare row.
-    std::vector<std::size_t> source(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        source[i] = keys[i].row;
-    keys.clear();
-    keys.shrink_to_fit();
-    for (std::size_t start = 0; start < source.size(); ++start) {
-        if (source[start] == start)
-            continue;
-        Entry spare = std::move(rows_[start]);
-        std::size_t hole = start;
-        while (source[hole] != start) {
-            const std::size_t from = source[hole];
-            rows_[hole] = std::move(rows_[from]);
-            source[hole] = hole;
-            hole = from;
-        }
-        rows_[hole] = std::move(spare);
-        source[hole] = hole;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const std::string& text = (*rows_[i])[column];
+        keys.push_back({bytePrefix(text, 0), bytePrefix(text, 8), i});
     }
+    // Equal prefixes: the texts agree on their first sixteen bytes, or one is a shorter prefix
+    // padded with zeros, which the full unsigned comparison of the texts orders correctly.
+    std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return textLess(rows_[a.row], rows_[b.row]);
+    });
+
+    // Only the rows' handles move; the position-based selection mark is left where it is.
+    std::deque<std::unique_ptr<Entry>> sorted;
+    for (const SortKey& key : keys)
+        sorted.push_back(std::move(rows_[key.row]));
+    rows_ = std::move(sorted);
 }
 
 void EntryTable::setSelectionMark(std::optional<std::size_t> position)

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <optional>
 
 // The ordered rows of entries, row 0 at the top; the only store of records while the program
@@ -29,6 +30,7 @@ public:
     void setSelectionMark(std::optional<std::size_t> position);
 
 private:
-    std::deque<Entry> rows_;  // front insertion in constant time: loading inserts every record at 0
+    // Handles: loading inserts at 0 in constant time; sorting and reversing move no texts.
+    std::deque<std::unique_ptr<Entry>> rows_;
     std::optional<std::size_t> selectionMark_;
 };

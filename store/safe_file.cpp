@@ -56,17 +56,17 @@ bool SafeFile::open()
         (directoryOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    descriptor_ = ::mkostemp(name.data(), O_CLOEXEC);  // created owner-only
+    descriptor_ = ::mkostemp(name.data(), O_CLOEXEC);
     if (descriptor_ < 0)
         return false;
     temporary_ = name.data();
 
+    // mkostemp's 0600 is narrowed by the umask, but a new data file is exactly owner-only.
     struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        if (::fchmod(descriptor_, existing.st_mode & 07777) != 0) {
-            discard();
-            return false;
-        }
+    const bool exists = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (::fchmod(descriptor_, exists ? existing.st_mode & 07777 : 0600) != 0) {
+        discard();
+        return false;
     }
     return true;
 }

@@ -1,0 +1,154 @@
+#include "data_file.h"
+
+#include "store_test_support.h"
+#include "temporary_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeFile(const fs::path& path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+mode_t modeOf(const fs::path& path)
+{
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 07777;
+}
+
+// Sets the process's umask for as long as the object lives.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : previous_(::umask(mask)) {}
+    ~Umask() { ::umask(previous_); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t previous_;
+};
+
+std::string record(std::string_view name)
+{
+    return "NAME=" + std::string(name)
+           + "\r\nUSERNAME=\r\nPASSWORD=\r\nURL=\r\nOTHER=\r\nNOTES=\r\n";
+}
+
+const std::string kFileABC = "CREATOR=Nimbrel 1.0\r\n" + record("A") + "\r\n" + record("B") + "\r\n"
+                             + record("C");
+
+class DataFileTest : public ::testing::Test {
+protected:
+    TemporaryDirectory directory;
+    fs::path path = directory.path() / "nimbrel.nbd";
+    EntryTable table;
+};
+
+TEST_F(DataFileTest, MissingFileIsCreatedEmptyAndOwnerOnly)
+{
+    for (const mode_t mask : {mode_t{0}, mode_t{077}, mode_t{0377}}) {
+        fs::remove(path);
+        Umask umask(mask);
+        RecordingClient client(table);
+        DataFile(table, path, &client).load();
+        EXPECT_EQ(table.count(), 0u);
+        EXPECT_EQ(client.finishes, 1);
+        ASSERT_TRUE(fs::exists(path));
+        EXPECT_EQ(fs::file_size(path), 0u);
+        EXPECT_EQ(modeOf(path), 0600u) << "umask " << mask;
+    }
+}
+
+TEST_F(DataFileTest, DefaultsToTheFileInTheWorkingDirectory)
+{
+    WorkingDirectory inDirectory(directory.path());
+    DataFile(table).load();
+    EXPECT_TRUE(fs::exists(path));
+    table.insertFirst(entryOf("Mail"));
+    EXPECT_TRUE(DataFile(table).save());
+    EXPECT_EQ(fileBytes(path), "CREATOR=Nimbrel 1.0\r\n" + record("Mail"));
+}
+
+TEST_F(DataFileTest, LoadThenSaveReversesTheRecords)
+{
+    writeFile(path, kFileABC);
+    DataFile file(table, path);
+    file.load();
+    EXPECT_EQ(rowsOf(table), (std::vector<Entry>{entryOf("C"), entryOf("B"), entryOf("A")}));
+    EXPECT_TRUE(file.save());
+    EXPECT_EQ(fileBytes(path), "CREATOR=Nimbrel 1.0\r\n" + record("C") + "\r\n" + record("B")
+                                   + "\r\n" + record("A"));
+    // Nothing of the save's last row is carried into the next load.
+    file.load();
+    EXPECT_EQ(table.count(), 6u);
+}
+
+TEST_F(DataFileTest, EmptyTableSavesZeroBytes)
+{
+    writeFile(path, kFileABC);
+    EXPECT_TRUE(DataFile(table, path).save());
+    EXPECT_EQ(fs::file_size(path), 0u);
+    DataFile(table, path).load();
+    EXPECT_EQ(table.count(), 0u);
+}
+
+TEST_F(DataFileTest, SaveKeepsPermissionsLinksAndNoTemporaryFile)
+{
+    table.insertFirst(entryOf("A"));
+    for (const mode_t mask : {mode_t{0}, mode_t{0377}}) {
+        fs::remove(path);
+        Umask umask(mask);
+        EXPECT_TRUE(DataFile(table, path).save());
+        EXPECT_EQ(modeOf(path), 0600u) << "a file created by saving, umask " << mask;
+    }
+    fs::permissions(path, static_cast<fs::perms>(0640));
+    EXPECT_TRUE(DataFile(table, path).save());
+    EXPECT_EQ(modeOf(path), 0640u);
+
+    const fs::path link = directory.path() / "link.nbd";
+    fs::create_symlink("nimbrel.nbd", link);
+    table.insertFirst(entryOf("B"));
+    EXPECT_TRUE(DataFile(table, link).save());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fileBytes(path), "CREATOR=Nimbrel 1.0\r\n" + record("B") + "\r\n" + record("A"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory.path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(DataFileTest, ClientIsToldOfEveryRecordAndOnceOfTheEnd)
+{
+    writeFile(path, "OTHER=o\n" + kFileABC);
+    RecordingClient loader(table);
+    DataFile(table, path, &loader).load();
+    EXPECT_EQ(loader.adds, 3);
+    EXPECT_EQ(loader.finishes, 1);
+    EXPECT_EQ(loader.changes.size(), 3u * 6u);
+    EXPECT_EQ(loader.changes.front(), entryOf("A", "", "", "", "o"));
+    EXPECT_EQ(loader.current, Entry{});
+
+    table.setRow(0, entryOf("C", "", "", "", "", "a\r\nb"));
+    RecordingClient saver(table);
+    EXPECT_TRUE(DataFile(table, path, &saver).save());
+    EXPECT_EQ(saver.adds, 0);
+    EXPECT_EQ(saver.finishes, 1);
+    EXPECT_EQ(saver.changes, rowsOf(table));
+    EXPECT_NE(fileBytes(path).find("NOTES=a`~b\r\n"), std::string::npos);
+}
+
+}  // namespace
