@@ -1,5 +1,7 @@
 #include "dialog_builder.h"
 
+#include "entry_table_view.h"
+#include "notes_edit.h"
 #include "resource.h"
 
 #include <QDialog>
@@ -7,9 +9,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableView>
 
 #include <limits>
 
@@ -35,11 +35,8 @@ QWidget* createControl(const ControlTemplate& control, QWidget* parent)
         return edit;
     }
     case ControlKind::NotesEdit: {
-        auto* edit = new QPlainTextEdit(text, parent);
-        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setTabChangesFocus(true);
+        auto* edit = new NotesEdit(parent);
+        edit->setPlainText(text);
         return edit;
     }
     case ControlKind::Button:
@@ -49,7 +46,7 @@ QWidget* createControl(const ControlTemplate& control, QWidget* parent)
         return button;
     }
     case ControlKind::EntryList:
-        return new QTableView(parent);
+        return new EntryTableView(parent);
     }
     return nullptr;
 }
@@ -95,6 +92,7 @@ QHash<int, QWidget*> buildDialog(QDialog& dialog, const DialogTemplate& dialogTe
         QWidget* widget = createControl(control, &dialog);
         widget->setGeometry(
             units.toPixels(control.x, control.y, control.width, control.height));
+        widget->setProperty(kControlIdProperty, control.id);
         if (control.id != IDC_STATIC)
             controls.insert(control.id, widget);
         if (widget->focusPolicy() != Qt::NoFocus) {

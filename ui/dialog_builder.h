@@ -30,6 +30,9 @@ QFont dialogFont(const DialogTemplate& dialogTemplate);
 // The dialog property that holds the number of the template a dialog was built from.
 inline constexpr const char* kTemplateIdProperty = "templateId";
 
+// The property of each control built from a template that holds the control's id.
+inline constexpr const char* kControlIdProperty = "controlId";
+
 // Gives the dialog its caption, font and fixed size and creates the template's controls at
 // their places, in tab order. Returns the controls that have an id, by id.
 QHash<int, QWidget*> buildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+// Answers the next message box that opens modally: notes what it shows and presses the
+// given button, as a user would.
+class NextMessageBox : public QObject {
+    Q_OBJECT
+
+public:
+    explicit NextMessageBox(QMessageBox::StandardButton answer);
+
+    bool seen() const { return seen_; }
+    QString text() const { return text_; }
+    QString caption() const { return caption_; }
+    QMessageBox::Icon icon() const { return icon_; }
+    QMessageBox::StandardButtons buttons() const { return buttons_; }
+
+private:
+    void answerIfOpen();
+
+    QMessageBox::StandardButton answer_;
+    QTimer poll_;
+    bool seen_ = false;
+    QString text_;
+    QString caption_;
+    QMessageBox::Icon icon_ = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons_;
+};

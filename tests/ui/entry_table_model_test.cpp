@@ -1,0 +1,116 @@
+#include "entry_table_model.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+Entry named(const char* name, const char* notes = "")
+{
+    Entry entry;
+    entry[EntryField::Name] = name;
+    entry[EntryField::Notes] = notes;
+    return entry;
+}
+
+QString cell(const EntryTableModel& model, int row, EntryField column)
+{
+    return model.index(row, static_cast<int>(column)).data().toString();
+}
+
+}  // namespace
+
+class EntryTableModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void changesKeepTheModelConsistent();
+    void sortKeepsPositions();
+    void heldInsertionsArriveAsOne();
+    void cellsAreOneLineAndLeftAligned();
+};
+
+void EntryTableModelTest::changesKeepTheModelConsistent()
+{
+    EntryTable table;
+    EntryTableModel model(table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+    model.insertFirst(named("a"));
+    model.insertFirst(named("b"));
+    model.insertFirst(named("c"));
+    model.setRow(1, named("B"));
+    model.setRow(7, named("none"));
+    model.deleteRow(0);
+    model.deleteRow(5);
+
+    QCOMPARE(inserted.count(), 3);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("B"));
+    QCOMPARE(cell(model, 1, EntryField::Name), QStringLiteral("a"));
+    QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral("URL"));
+}
+
+void EntryTableModelTest::sortKeepsPositions()
+{
+    EntryTable table;
+    EntryTableModel model(table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const char* name : {"c", "a", "b"})
+        model.insertFirst(named(name));  // rows b, a, c
+    const QPersistentModelIndex second = model.index(1, 0);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy moved(&model, &QAbstractItemModel::layoutChanged);
+
+    model.sortByColumn(EntryField::Name);
+
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(moved.count(), 0);
+    QCOMPARE(second.row(), 1);
+    QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("a"));
+    QCOMPARE(cell(model, 2, EntryField::Name), QStringLiteral("c"));
+}
+
+void EntryTableModelTest::heldInsertionsArriveAsOne()
+{
+    EntryTable table;
+    EntryTableModel model(table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.insertFirst(named("old"));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    model.holdInsertions();
+    for (const char* name : {"x", "y", "z"})
+        model.insertFirst(named(name));
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("old"));
+    QCOMPARE(inserted.count(), 0);
+    model.releaseInsertions();
+
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+    QCOMPARE(inserted.at(0).at(2).toInt(), 2);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("z"));
+    QCOMPARE(cell(model, 3, EntryField::Name), QStringLiteral("old"));
+}
+
+void EntryTableModelTest::cellsAreOneLineAndLeftAligned()
+{
+    EntryTable table;
+    EntryTableModel model(table);
+    model.insertFirst(named("n", "one\r\ntwo\nthree"));
+    QCOMPARE(cell(model, 0, EntryField::Notes), QStringLiteral("one\u21b5two\u21b5three"));
+    const int alignment = model.index(0, 0).data(Qt::TextAlignmentRole).toInt();
+    QCOMPARE(alignment & Qt::AlignHorizontal_Mask, int(Qt::AlignLeft));
+}
+
+QTEST_MAIN(EntryTableModelTest)
+#include "entry_table_model_test.moc"

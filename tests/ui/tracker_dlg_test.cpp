@@ -1,0 +1,611 @@
+#include "tracker_dlg.h"
+
+#include "dialog_builder.h"
+#include "next_message_box.h"
+#include "resource.h"
+#include "temporary_directory.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTest>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Record = std::array<std::string, 6>;
+constexpr std::array<int, 6> kFieldIds{IDC_NAME, IDC_USERNAME, IDC_PASSWORD,
+                                       IDC_URL,  IDC_OTHER,    IDC_NOTES};
+
+// The bytes the program writes for these rows, top row first.
+std::string fileBytes(const std::vector<Record>& rows)
+{
+    if (rows.empty())
+        return {};
+    static const std::array<const char*, 6> keys{"NAME", "USERNAME", "PASSWORD",
+                                                 "URL",  "OTHER",    "NOTES"};
+    std::string bytes = "CREATOR=Nimbrel 1.0";
+    for (const Record& row : rows) {
+        for (std::size_t field = 0; field < 6; ++field)
+            bytes += std::string("\r\n") + keys[field] + "=" + row[field];
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+void writeDataFile(const std::string& bytes)
+{
+    std::ofstream(kDataFileName, std::ios::binary) << bytes;
+}
+
+std::optional<std::string> readDataFile()
+{
+    std::ifstream file(kDataFileName, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+template <class Widget> Widget* control(QDialog& dialog, int id)
+{
+    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        if (widget->property(kControlIdProperty).toInt() == id)
+            return qobject_cast<Widget*>(widget);
+    }
+    return nullptr;
+}
+
+QString fieldText(QDialog& dialog, int id)
+{
+    if (id == IDC_NOTES)
+        return control<QPlainTextEdit>(dialog, id)->toPlainText();
+    return control<QLineEdit>(dialog, id)->text();
+}
+
+// What the six fields show.
+QStringList form(QDialog& dialog)
+{
+    QStringList texts;
+    for (const int id : kFieldIds)
+        texts << fieldText(dialog, id);
+    return texts;
+}
+
+QString count(QDialog& dialog)
+{
+    return control<QLineEdit>(dialog, IDC_COUNT)->text();
+}
+
+QTableView* table(QDialog& dialog)
+{
+    return control<QTableView>(dialog, IDC_ENTRY_LIST);
+}
+
+QString cell(QDialog& dialog, int row, int column)
+{
+    return table(dialog)->model()->index(row, column).data().toString();
+}
+
+// The Name column from top to bottom.
+QStringList names(QDialog& dialog)
+{
+    QStringList texts;
+    for (int row = 0; row < table(dialog)->model()->rowCount(); ++row)
+        texts << cell(dialog, row, 0);
+    return texts;
+}
+
+// Replaces a field's text by typing, as a user would.
+void type(QDialog& dialog, int id, const QString& text)
+{
+    QWidget* field = control<QWidget>(dialog, id);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+void typeRecord(QDialog& dialog, const QStringList& texts)
+{
+    for (qsizetype field = 0; field < texts.size(); ++field)
+        type(dialog, kFieldIds[static_cast<std::size_t>(field)], texts[field]);
+}
+
+void press(QDialog& dialog, int id)
+{
+    QTest::mouseClick(control<QPushButton>(dialog, id), Qt::LeftButton);
+}
+
+void clickRow(QDialog& dialog, int row)
+{
+    QTableView* view = table(dialog);
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+void clickHeading(QDialog& dialog, int column)
+{
+    QHeaderView* header = table(dialog)->horizontalHeader();
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+}
+
+}  // namespace
+
+class TrackerDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensWithTheFileInReverseOrder();
+    void opensOnAMissingFile();
+    void tabFollowsTheTemplateAndSkipsCount();
+    void editsSurviveSaveAndRestart();
+    void addNeedsAName();
+    void duplicateQuestion_data();
+    void duplicateQuestion();
+    void headingClicksSortAndReverse();
+    void selectionMarkStaysOnItsPosition();
+    void rowClickOnEmptySpace();
+    void cancelClosesWithoutSaving_data();
+    void cancelClosesWithoutSaving();
+    void enterQuits_data();
+    void enterQuits();
+    void enterOnAFocusedButtonPressesIt();
+    void ctrlEnterBreaksTheNotesLine();
+    void failedSaveKeepsTheWindowOpen();
+    void unchangedFieldsKeepTheirBytes();
+    void longTextsAreKept();
+    void columnsFitTheWidestCell();
+
+private:
+    std::unique_ptr<CTrackerDlg> openWindow();
+
+    std::unique_ptr<TemporaryDirectory> directory_;
+    std::unique_ptr<WorkingDirectory> workingDirectory_;
+};
+
+void TrackerDlgTest::init()
+{
+    directory_ = std::make_unique<TemporaryDirectory>();
+    workingDirectory_ = std::make_unique<WorkingDirectory>(directory_->path());
+}
+
+void TrackerDlgTest::cleanup()
+{
+    workingDirectory_.reset();
+    directory_.reset();
+}
+
+std::unique_ptr<CTrackerDlg> TrackerDlgTest::openWindow()
+{
+    auto dialog = std::make_unique<CTrackerDlg>();
+    dialog->show();
+    dialog->activateWindow();
+    [&] { QVERIFY(QTest::qWaitForWindowActive(dialog.get())); }();
+    return dialog;
+}
+
+void TrackerDlgTest::opensWithTheFileInReverseOrder()
+{
+    writeDataFile(fileBytes({{"A", "ua", "pa", "", "", ""},
+                             {"B", "", "", "", "", "b`~c"},
+                             {"C", "", "", "c.example", "", ""}}));
+    auto dialog = openWindow();
+
+    QCOMPARE(names(*dialog), (QStringList{"C", "B", "A"}));
+    QCOMPARE(cell(*dialog, 2, 1), QStringLiteral("ua"));
+    QCOMPARE(cell(*dialog, 1, 5), QStringLiteral("b\u21b5c"));
+    QCOMPARE(form(*dialog), QStringList(6, QString()));
+    QCOMPARE(count(*dialog), QStringLiteral("3"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Nimbrel: nimbrel.nbd"));
+    QCOMPARE(QApplication::focusWidget(), control<QWidget>(*dialog, IDC_NAME));
+    QTableView* view = table(*dialog);
+    QCOMPARE(view->horizontalHeader()->length(), view->viewport()->width());  // Notes fills up
+
+    clickRow(*dialog, 1);
+    QCOMPARE(fieldText(*dialog, IDC_NOTES), QStringLiteral("b\nc"));
+}
+
+void TrackerDlgTest::opensOnAMissingFile()
+{
+    auto dialog = openWindow();
+
+    QCOMPARE(table(*dialog)->model()->rowCount(), 0);
+    QCOMPARE(count(*dialog), QStringLiteral("0"));
+    QCOMPARE(form(*dialog), QStringList(6, QString()));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Nimbrel: nimbrel.nbd"));
+    QCOMPARE(readDataFile(), std::string());
+    QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    const QPoint screenCentre = dialog->screen()->availableGeometry().center();
+    QVERIFY((dialog->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+}
+
+void TrackerDlgTest::tabFollowsTheTemplateAndSkipsCount()
+{
+    writeDataFile(fileBytes({{"row", "", "", "", "", "notes"}}));
+    auto dialog = openWindow();
+    QList<int> order;
+    for (int step = 0; step < 15; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->property(kControlIdProperty).toInt();
+    }
+    const QList<int> expected{IDC_USERNAME, IDC_PASSWORD, IDC_URL,    IDC_GO,     IDC_OTHER,
+                              IDC_NOTES,    IDC_ENTRY_LIST, IDOK,     IDC_ADD,    IDC_UPDATE,
+                              IDC_DELETE,   IDC_CLEAR,    IDC_SAVE,   IDC_HELP_PAGE, IDC_NAME};
+    QCOMPARE(order, expected);
+    QCOMPARE(fieldText(*dialog, IDC_NOTES), QString());
+}
+
+void TrackerDlgTest::editsSurviveSaveAndRestart()
+{
+    {
+        auto dialog = openWindow();
+        typeRecord(*dialog, {"Mail", "me", "secret", "mail.example", "o", "n"});
+        press(*dialog, IDC_ADD);
+        QCOMPARE(form(*dialog), QStringList(6, QString()));
+        QCOMPARE(count(*dialog), QStringLiteral("1"));
+        typeRecord(*dialog, {"Bank", "acct"});
+        press(*dialog, IDC_ADD);
+        typeRecord(*dialog, {"Shop"});
+        press(*dialog, IDC_ADD);
+        QCOMPARE(names(*dialog), (QStringList{"Shop", "Bank", "Mail"}));
+        QCOMPARE(count(*dialog), QStringLiteral("3"));
+
+        clickRow(*dialog, 1);
+        QCOMPARE(form(*dialog), (QStringList{"Bank", "acct", "", "", "", ""}));
+        type(*dialog, IDC_PASSWORD, "pin");
+        press(*dialog, IDC_UPDATE);
+        QCOMPARE(cell(*dialog, 1, 2), QStringLiteral("pin"));
+        QCOMPARE(cell(*dialog, 0, 2), QString());
+        QCOMPARE(form(*dialog), QStringList(6, QString()));
+
+        clickRow(*dialog, 0);
+        press(*dialog, IDC_DELETE);
+        QCOMPARE(names(*dialog), (QStringList{"Bank", "Mail"}));
+        QCOMPARE(fieldText(*dialog, IDC_NAME), QStringLiteral("Shop"));
+        QCOMPARE(count(*dialog), QStringLiteral("2"));
+
+        type(*dialog, IDC_NAME, "typed but not added");
+        press(*dialog, IDC_SAVE);
+        QCOMPARE(form(*dialog), QStringList(6, QString()));
+        QCOMPARE(readDataFile(), fileBytes({{"Bank", "acct", "pin", "", "", ""},
+                                            {"Mail", "me", "secret", "mail.example", "o", "n"}}));
+    }
+    auto dialog = openWindow();
+    QCOMPARE(names(*dialog), (QStringList{"Mail", "Bank"}));
+    QCOMPARE(count(*dialog), QStringLiteral("2"));
+    press(*dialog, IDOK);
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(readDataFile(), fileBytes({{"Mail", "me", "secret", "mail.example", "o", "n"},
+                                        {"Bank", "acct", "pin", "", "", ""}}));
+}
+
+void TrackerDlgTest::addNeedsAName()
+{
+    auto dialog = openWindow();
+    typeRecord(*dialog, {"", "user", "pass"});
+    press(*dialog, IDC_ADD);
+    QCOMPARE(table(*dialog)->model()->rowCount(), 0);
+    QCOMPARE(form(*dialog), (QStringList{"", "user", "pass", "", "", ""}));
+
+    type(*dialog, IDC_NAME, "  ");
+    press(*dialog, IDC_ADD);
+    QCOMPARE(names(*dialog), QStringList{"  "});
+
+    type(*dialog, IDC_USERNAME, "changed");
+    clickRow(*dialog, 0);
+    type(*dialog, IDC_NAME, "");
+    press(*dialog, IDC_UPDATE);
+    QCOMPARE(names(*dialog), QStringList{"  "});
+    QCOMPARE(cell(*dialog, 0, 1), QStringLiteral("user"));
+    QCOMPARE(form(*dialog), QStringList(6, QString()));
+}
+
+void TrackerDlgTest::duplicateQuestion_data()
+{
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("rows");
+
+    QTest::newRow("equal, answered No") << "n" << QMessageBox::No << true << 1;
+    QTest::newRow("equal, answered Yes") << "n" << QMessageBox::Yes << true << 2;
+    QTest::newRow("notes differ") << "other" << QMessageBox::No << false << 2;
+}
+
+void TrackerDlgTest::duplicateQuestion()
+{
+    QFETCH(QString, notes);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, asked);
+    QFETCH(int, rows);
+
+    auto dialog = openWindow();
+    const QStringList record{"Mail", "me", "pw", "u", "o", "n"};
+    typeRecord(*dialog, record);
+    press(*dialog, IDC_ADD);
+    QStringList second = record;
+    second[5] = notes;
+    typeRecord(*dialog, second);
+
+    NextMessageBox question(answer);
+    press(*dialog, IDC_ADD);
+
+    QCOMPARE(question.seen(), asked);
+    QCOMPARE(table(*dialog)->model()->rowCount(), rows);
+    if (!asked)
+        return;
+    QCOMPARE(question.text(), QStringLiteral("This entry is already in the list.\r\n"
+                                             "Do you really want to add this item?"));
+    QCOMPARE(question.caption(), QFileInfo(QCoreApplication::applicationFilePath()).baseName());
+    QCOMPARE(question.icon(), QMessageBox::Warning);
+    QCOMPARE(question.buttons(), QMessageBox::Yes | QMessageBox::No);
+    const QStringList formAfter = answer == QMessageBox::Yes ? QStringList(6, QString()) : second;
+    QCOMPARE(form(*dialog), formAfter);
+    QCOMPARE(count(*dialog), QString::number(rows));
+}
+
+void TrackerDlgTest::headingClicksSortAndReverse()
+{
+    writeDataFile(fileBytes({{"one", "", "b", "", "", ""},
+                             {"two", "", "C", "", "", ""},
+                             {"three", "", "a", "", "", ""}}));
+    auto dialog = openWindow();
+    type(*dialog, IDC_OTHER, "kept");
+    const auto passwords = [&dialog] {
+        QStringList texts;
+        for (int row = 0; row < 3; ++row)
+            texts << cell(*dialog, row, 2);
+        return texts;
+    };
+    QCOMPARE(passwords(), (QStringList{"a", "C", "b"}));
+
+    clickHeading(*dialog, 2);
+    QCOMPARE(passwords(), (QStringList{"C", "a", "b"}));
+    QCOMPARE(names(*dialog), (QStringList{"two", "three", "one"}));
+    clickHeading(*dialog, 2);
+    QCOMPARE(passwords(), (QStringList{"b", "a", "C"}));
+    clickHeading(*dialog, 2);
+    QCOMPARE(passwords(), (QStringList{"C", "a", "b"}));
+    QCOMPARE(fieldText(*dialog, IDC_OTHER), QStringLiteral("kept"));
+    QCOMPARE(count(*dialog), QStringLiteral("3"));
+}
+
+void TrackerDlgTest::selectionMarkStaysOnItsPosition()
+{
+    writeDataFile(fileBytes({{"a", "", "", "", "", ""}, {"b", "", "", "", "", ""}}));
+    auto dialog = openWindow();  // rows b, a
+    clickRow(*dialog, 1);
+    QCOMPARE(fieldText(*dialog, IDC_NAME), QStringLiteral("a"));
+
+    clickHeading(*dialog, 0);
+    QCOMPARE(names(*dialog), (QStringList{"a", "b"}));
+    QCOMPARE(table(*dialog)->selectionModel()->selectedRows().value(0).row(), 1);
+
+    type(*dialog, IDC_USERNAME, "changed");
+    press(*dialog, IDC_UPDATE);  // acts on position 1, which now holds b
+    QCOMPARE(names(*dialog), (QStringList{"a", "a"}));
+    QCOMPARE(cell(*dialog, 1, 1), QStringLiteral("changed"));
+
+    table(*dialog)->setFocus();
+    QTest::keyClick(table(*dialog), Qt::Key_Up);
+    press(*dialog, IDC_DELETE);
+    QCOMPARE(table(*dialog)->model()->rowCount(), 1);
+    QCOMPARE(cell(*dialog, 0, 1), QStringLiteral("changed"));
+}
+
+void TrackerDlgTest::rowClickOnEmptySpace()
+{
+    writeDataFile(fileBytes({{"only", "u", "", "", "", ""}}));
+    auto dialog = openWindow();
+    QTableView* view = table(*dialog);
+    const QPoint emptySpace(5, view->viewport()->height() - 5);
+
+    type(*dialog, IDC_NAME, "typed");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, emptySpace);
+    QCOMPARE(form(*dialog), QStringList(6, QString()));  // no row selected yet
+
+    clickRow(*dialog, 0);
+    type(*dialog, IDC_NAME, "typed");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, emptySpace);
+    QCOMPARE(form(*dialog), (QStringList{"only", "u", "", "", "", ""}));
+}
+
+void TrackerDlgTest::cancelClosesWithoutSaving_data()
+{
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("Esc") << true;
+    QTest::newRow("close box") << false;
+}
+
+void TrackerDlgTest::cancelClosesWithoutSaving()
+{
+    QFETCH(bool, byEscape);
+    const std::string saved = fileBytes({{"saved", "", "", "", "", ""}});
+    writeDataFile(saved);
+    auto dialog = openWindow();
+    typeRecord(*dialog, {"added"});
+    press(*dialog, IDC_ADD);
+
+    if (byEscape)
+        QTest::keyClick(control<QWidget>(*dialog, IDC_NAME), Qt::Key_Escape);
+    else
+        dialog->close();
+
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(readDataFile(), saved);
+}
+
+void TrackerDlgTest::enterQuits_data()
+{
+    QTest::addColumn<int>("focus");
+    for (const int id : kFieldIds)
+        QTest::newRow(QByteArray::number(id).constData()) << id;
+    QTest::newRow("table") << IDC_ENTRY_LIST;
+}
+
+void TrackerDlgTest::enterQuits()
+{
+    QFETCH(int, focus);
+    auto dialog = openWindow();
+    typeRecord(*dialog, {"Mail"});
+    press(*dialog, IDC_ADD);
+
+    QWidget* widget = control<QWidget>(*dialog, focus);
+    widget->setFocus();
+    QTest::keyClick(widget, Qt::Key_Return);
+
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(readDataFile(), fileBytes({{"Mail", "", "", "", "", ""}}));
+}
+
+void TrackerDlgTest::enterOnAFocusedButtonPressesIt()
+{
+    auto dialog = openWindow();
+    typeRecord(*dialog, {"Mail"});
+    QWidget* add = control<QWidget>(*dialog, IDC_ADD);
+    add->setFocus();
+    QTest::keyClick(add, Qt::Key_Return);
+
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(names(*dialog), QStringList{"Mail"});
+    QCOMPARE(readDataFile(), std::string());
+}
+
+void TrackerDlgTest::ctrlEnterBreaksTheNotesLine()
+{
+    {
+        auto dialog = openWindow();
+        typeRecord(*dialog, {"Mail"});
+        QWidget* notes = control<QWidget>(*dialog, IDC_NOTES);
+        notes->setFocus();
+        QTest::keyClicks(notes, "first");
+        QTest::keyClick(notes, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(notes, "second");
+        QVERIFY(dialog->isVisible());
+        press(*dialog, IDC_ADD);
+        QCOMPARE(cell(*dialog, 0, 5), QStringLiteral("first\u21b5second"));
+        press(*dialog, IDC_SAVE);
+        QCOMPARE(readDataFile(), fileBytes({{"Mail", "", "", "", "", "first`~second"}}));
+    }
+    auto dialog = openWindow();
+    clickRow(*dialog, 0);
+    QCOMPARE(fieldText(*dialog, IDC_NOTES), QStringLiteral("first\nsecond"));
+}
+
+void TrackerDlgTest::failedSaveKeepsTheWindowOpen()
+{
+    auto dialog = openWindow();
+    typeRecord(*dialog, {"Mail"});
+    press(*dialog, IDC_ADD);
+    // A directory in the data file's place cannot be replaced by a file.
+    std::filesystem::remove(kDataFileName);
+    std::filesystem::create_directory(kDataFileName);
+    std::ofstream(std::filesystem::path(kDataFileName) / "keep") << "x";
+
+    NextMessageBox failure(QMessageBox::Ok);
+    press(*dialog, IDOK);
+
+    QVERIFY(failure.seen());
+    QCOMPARE(failure.text(), QStringLiteral("Save to File"));
+    QCOMPARE(failure.caption(), QStringLiteral("Error Writing File"));
+    QCOMPARE(failure.icon(), QMessageBox::NoIcon);
+    QCOMPARE(failure.buttons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(names(*dialog), QStringList{"Mail"});
+    QCOMPARE(form(*dialog), QStringList(6, QString()));
+
+    std::filesystem::remove_all(kDataFileName);
+    press(*dialog, IDOK);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(readDataFile(), fileBytes({{"Mail", "", "", "", "", ""}}));
+}
+
+void TrackerDlgTest::unchangedFieldsKeepTheirBytes()
+{
+    // Bytes of another code page that are no valid text here.
+    const Record foreign{"Caf\xe9", "\xff user", "p\x80", "", "\xe9t\xe9", "a\xe9`~b"};
+    writeDataFile(fileBytes({foreign}));
+    auto dialog = openWindow();
+    press(*dialog, IDC_SAVE);
+    QCOMPARE(readDataFile(), fileBytes({foreign}));
+
+    clickRow(*dialog, 0);
+    type(*dialog, IDC_URL, "new.example");
+    press(*dialog, IDC_UPDATE);
+    press(*dialog, IDC_SAVE);
+    Record changed = foreign;
+    changed[3] = "new.example";
+    QCOMPARE(readDataFile(), fileBytes({changed}));
+}
+
+void TrackerDlgTest::longTextsAreKept()
+{
+    auto dialog = openWindow();
+    const QString longName(40000, u'n');
+    const QString longNotes(50000, u'x');
+    control<QLineEdit>(*dialog, IDC_NAME)->setText(longName);  // as pasted
+    control<QPlainTextEdit>(*dialog, IDC_NOTES)->setPlainText(longNotes);
+    press(*dialog, IDC_ADD);
+    QCOMPARE(cell(*dialog, 0, 0), longName);
+    press(*dialog, IDC_SAVE);
+    QCOMPARE(readDataFile(), fileBytes({{longName.toStdString(), "", "", "", "", longNotes.toStdString()}}));
+}
+
+void TrackerDlgTest::columnsFitTheWidestCell()
+{
+    writeDataFile(fileBytes({{"short", "a much longer user name than the heading", "", "", "", ""},
+                             {"a rather long name for a record", "u", "", "", "", ""},
+                             {"mid", "", "", "", "", ""}}));
+    auto dialog = openWindow();
+    QTableView* view = table(*dialog);
+    QHeaderView* header = view->horizontalHeader();
+    // Qt's own measure, over every row of this small table.
+    const auto fullFit = [&](int column) {
+        return std::max(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column), header->sectionSizeHint(column));
+    };
+    for (int column = 0; column < 5; ++column)
+        QCOMPARE(header->sectionSize(column), fullFit(column));
+    QVERIFY(header->sectionSize(0) > header->sectionSizeHint(0));
+    QVERIFY(header->length() > view->viewport()->width());
+    QCOMPARE(header->sectionSize(5), fullFit(5));  // nothing left over to fill
+
+    clickRow(*dialog, 1);  // the long name
+    type(*dialog, IDC_NAME, "n");
+    press(*dialog, IDC_UPDATE);
+    QCOMPARE(header->sectionSize(0), fullFit(0));
+    QCOMPARE(header->sectionSize(1), fullFit(1));
+
+    clickRow(*dialog, 2);  // the long user name
+    press(*dialog, IDC_DELETE);
+    QVERIFY(header->sectionSize(1) > fullFit(1));  // Delete does not fit the columns
+    typeRecord(*dialog, {"new"});
+    press(*dialog, IDC_ADD);
+    for (int column = 0; column < 5; ++column)
+        QCOMPARE(header->sectionSize(column), fullFit(column));
+    QCOMPARE(header->length(), view->viewport()->width());
+}
+
+QTEST_MAIN(TrackerDlgTest)
+#include "tracker_dlg_test.moc"

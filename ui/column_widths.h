@@ -1,0 +1,39 @@
+#pragma once
+
+#include "entry.h"
+#include "entry_table.h"
+
+#include <QFontMetricsF>
+
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <vector>
+
+class QString;
+
+// The width of the widest cell text of each column, as the table's cells measure it, kept
+// up to date record by record so that fitting the columns never rescans the table on loading.
+class ColumnWidths {
+public:
+    // font: the cells' font, without kerning; padding: what a cell adds to its text's width.
+    ColumnWidths(const EntryTable& table, const QFont& font, int padding);
+
+    void add(const Entry& entry);
+    // Call before the entry leaves the table; a column that loses its widest text is measured
+    // afresh when it is next asked for.
+    void remove(const Entry& entry);
+    int widest(EntryField column);  // 0 for an empty table
+
+private:
+    int cellWidth(const QString& text) const;
+    bool mayBeWider(const QString& text, int width) const;
+    void measureColumn(std::size_t column);
+
+    const EntryTable& table_;
+    QFontMetricsF metrics_;
+    int padding_;
+    std::array<int, kEntryFieldCount> widest_{};
+    std::bitset<kEntryFieldCount> stale_;
+    mutable std::vector<float> characterWidths_;  // by UTF-16 code unit; negative: not yet known
+};

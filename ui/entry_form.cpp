@@ -1,0 +1,86 @@
+#include "entry_form.h"
+
+#include "field_text.h"
+#include "resource.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kNotes = static_cast<std::size_t>(EntryField::Notes);
+
+}  // namespace
+
+EntryForm::EntryForm(const QHash<int, QWidget*>& controls)
+    : lineEdits_{qobject_cast<QLineEdit*>(controls.value(IDC_NAME)),
+                 qobject_cast<QLineEdit*>(controls.value(IDC_USERNAME)),
+                 qobject_cast<QLineEdit*>(controls.value(IDC_PASSWORD)),
+                 qobject_cast<QLineEdit*>(controls.value(IDC_URL)),
+                 qobject_cast<QLineEdit*>(controls.value(IDC_OTHER))},
+      notesEdit_(qobject_cast<QPlainTextEdit*>(controls.value(IDC_NOTES))),
+      countEdit_(qobject_cast<QLineEdit*>(controls.value(IDC_COUNT)))
+{
+    Q_ASSERT(notesEdit_ && countEdit_);
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
+        shownTexts_[field] = fieldText(field);
+}
+
+// A field the user has not changed keeps its bytes, even those that are no valid text.
+void EntryForm::readForm()
+{
+    if (holding_)
+        return;
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field) {
+        QString text = fieldText(field);
+        if (text == shownTexts_[field])
+            continue;
+        strings_.texts[field] = fieldBytes(static_cast<EntryField>(field), text);
+        shownTexts_[field] = std::move(text);
+    }
+}
+
+void EntryForm::showForm()
+{
+    if (holding_) {
+        stale_ = true;
+        return;
+    }
+    for (std::size_t field = 0; field < kNotes; ++field)
+        lineEdits_[field]->setText(editText(strings_.texts[field]));
+    notesEdit_->setPlainText(editText(strings_.texts[kNotes]));
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
+        shownTexts_[field] = fieldText(field);
+    countEdit_->setText(QString::number(count_));
+}
+
+void EntryForm::clearForm()
+{
+    readForm();
+    strings_ = Entry{};
+    showForm();
+}
+
+void EntryForm::holdDisplay()
+{
+    holding_ = true;
+}
+
+void EntryForm::releaseDisplay()
+{
+    holding_ = false;
+    if (std::exchange(stale_, false))
+        showForm();
+}
+
+QString EntryForm::fieldText(std::size_t field) const
+{
+    if (field < kNotes)
+        return lineEdits_[field]->text();
+    QString text = notesEdit_->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "entry.h"
+
+#include <QString>
+
+#include <string>
+
+// Field bytes are text in the system's 8-bit encoding; Notes hold their line breaks as CR LF.
+
+// The text an edit field shows for a field's bytes.
+QString editText(const std::string& bytes);
+// The bytes of an edit field's text; line breaks in Notes become CR LF.
+std::string fieldBytes(EntryField field, const QString& text);
+// The text of a table cell: one line, line breaks shown as a return sign.
+QString cellText(EntryField field, const std::string& bytes);

@@ -1,0 +1,240 @@
+#include "tracker_dlg.h"
+
+#include "column_widths.h"
+#include "dialog_builder.h"
+#include "entry_form.h"
+#include "entry_table_view.h"
+#include "resource.h"
+#include "web_link.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+
+#include <array>
+
+namespace {
+
+constexpr auto kFixedDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
+QString programName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).baseName();
+}
+
+// The room a table cell gives its text on either side, as the item delegate measures it.
+int cellPadding(const QWidget& view)
+{
+    return 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
+}
+
+}  // namespace
+
+CTrackerDlg::CTrackerDlg(QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags), model_(table_), dataFile_(table_, kDataFileName, this)
+{
+    const QHash<int, QWidget*> controls = buildDialog(*this, kTrackerDialogTemplate);
+    form_ = std::make_unique<EntryForm>(controls);
+    form_->showForm();
+
+    view_ = qobject_cast<EntryTableView*>(controls.value(IDC_ENTRY_LIST));
+    view_->setModel(&model_);
+    columnWidths_ = std::make_unique<ColumnWidths>(table_, view_->font(), cellPadding(*view_));
+    fitColumns();
+
+    const auto connectButton = [&controls, this](int id, void (CTrackerDlg::*command)()) {
+        connect(qobject_cast<QPushButton*>(controls.value(id)), &QPushButton::clicked, this,
+                command);
+    };
+    connectButton(IDOK, &CTrackerDlg::quit);
+    connectButton(IDC_ADD, &CTrackerDlg::add);
+    connectButton(IDC_UPDATE, &CTrackerDlg::update);
+    connectButton(IDC_DELETE, &CTrackerDlg::deleteEntry);
+    connectButton(IDC_CLEAR, &CTrackerDlg::clear);
+    connect(qobject_cast<QPushButton*>(controls.value(IDC_SAVE)), &QPushButton::clicked, this,
+            [this] { save(); });
+    connectButton(IDC_GO, &CTrackerDlg::go);
+    connectButton(IDC_HELP_PAGE, &CTrackerDlg::help);
+    connect(view_, &EntryTableView::leftPressed, this, &CTrackerDlg::rowClick);
+    connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &CTrackerDlg::headingClick);
+    // The selection mark is the row the user selected last, by mouse or keyboard.
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selected.isEmpty())
+                    table_.setSelectionMark(
+                        static_cast<std::size_t>(selected.indexes().first().row()));
+            });
+
+    setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));
+    // Loading shows each record in the form and the table; the fields and the view catch up
+    // once at the end rather than once per record.
+    form_->holdDisplay();
+    model_.holdInsertions();
+    dataFile_.load();
+    model_.releaseInsertions();
+    form_->releaseDisplay();
+
+    controls.value(IDC_NAME)->setFocus();
+}
+
+CTrackerDlg::~CTrackerDlg() = default;
+
+void CTrackerDlg::add()
+{
+    form_->readForm();
+    const Entry& entry = form_->strings();
+    if (entry[EntryField::Name].empty()) {
+        form_->showForm();
+        return;
+    }
+    if (table_.containsDuplicate(entry)) {
+        const auto answer = QMessageBox(QMessageBox::Warning, programName(),
+                                        QStringLiteral("This entry is already in the list.\r\n"
+                                                       "Do you really want to add this item?"),
+                                        QMessageBox::Yes | QMessageBox::No, this)
+                                .exec();
+        if (answer != QMessageBox::Yes) {
+            form_->showForm();
+            return;
+        }
+    }
+    columnWidths_->add(entry);
+    model_.insertFirst(entry);
+    fitColumns();
+    form_->clearForm();
+    form_->setCount(table_.count());
+    form_->showForm();
+}
+
+void CTrackerDlg::update()
+{
+    form_->readForm();
+    const Entry& entry = form_->strings();
+    const auto mark = table_.selectionMark();
+    if (!entry[EntryField::Name].empty() && mark) {
+        columnWidths_->remove(table_.row(*mark));
+        columnWidths_->add(entry);
+        model_.setRow(*mark, entry);
+    }
+    fitColumns();
+    form_->clearForm();
+    form_->showForm();
+}
+
+void CTrackerDlg::deleteEntry()
+{
+    if (const auto mark = table_.selectionMark()) {
+        columnWidths_->remove(table_.row(*mark));
+        model_.deleteRow(*mark);
+    }
+    form_->setCount(table_.count());
+    form_->showForm();
+}
+
+void CTrackerDlg::clear()
+{
+    form_->clearForm();
+}
+
+// Returns whether the file was written; the user has been told when it was not.
+bool CTrackerDlg::save()
+{
+    view_->setUpdatesEnabled(false);
+    form_->readForm();
+    form_->holdDisplay();
+    const bool saved = dataFile_.save();
+    if (!saved) {
+        QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Writing File"),
+                            QStringLiteral("Save to File"), QMessageBox::Ok, this);
+        failure.exec();
+    }
+    form_->releaseDisplay();
+    view_->setUpdatesEnabled(true);
+    view_->viewport()->update();
+    form_->clearForm();
+    return saved;
+}
+
+// Closing after a failed save would lose every change since the last one.
+void CTrackerDlg::quit()
+{
+    if (save())
+        accept();
+}
+
+void CTrackerDlg::go()
+{
+    form_->readForm();
+    std::string& url = form_->strings()[EntryField::Url];
+    url = webAddressFor(url);
+    openWebAddress(url);
+    form_->showForm();
+}
+
+void CTrackerDlg::help()
+{
+    openWebAddress(kHelpAddress);
+}
+
+void CTrackerDlg::rowClick()
+{
+    form_->readForm();
+    const auto mark = table_.selectionMark();
+    form_->strings() = mark ? table_.row(*mark) : Entry{};
+    form_->showForm();
+}
+
+void CTrackerDlg::headingClick(int column)
+{
+    form_->readForm();
+    model_.sortByColumn(static_cast<EntryField>(column));
+    form_->setCount(table_.count());
+    form_->showForm();
+}
+
+void CTrackerDlg::loaderAdd()
+{
+    form_->readForm();
+    Entry& entry = form_->strings();
+    if (entry[EntryField::Name].empty())
+        return;
+    columnWidths_->add(entry);
+    model_.insertFirst(std::move(entry));  // the form is cleared next
+    fitColumns();
+    form_->clearForm();
+    form_->setCount(table_.count());
+    form_->showForm();
+}
+
+void CTrackerDlg::fitColumns()
+{
+    std::array<int, kEntryFieldCount> widths{};
+    for (std::size_t column = 0; column < kEntryFieldCount; ++column)
+        widths[column] = columnWidths_->widest(static_cast<EntryField>(column));
+    view_->fitColumns(widths);
+}
+
+Entry& CTrackerDlg::currentRecord()
+{
+    return form_->strings();
+}
+
+void CTrackerDlg::currentRecordChanged()
+{
+    form_->showForm();
+}
+
+void CTrackerDlg::addCurrentRecord()
+{
+    loaderAdd();
+}
+
+void CTrackerDlg::finished()
+{
+    form_->clearForm();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "data_file.h"
+#include "data_file_client.h"
+#include "entry_table.h"
+#include "entry_table_model.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class ColumnWidths;
+class EntryForm;
+class EntryTableView;
+
+// The program's only working window: the entry form, the command buttons and the table of
+// entries. The data file is loaded while the window is being created.
+class CTrackerDlg : public QDialog, private DataFileClient {
+    Q_OBJECT
+
+public:
+    explicit CTrackerDlg(QWidget* parent = nullptr);
+    ~CTrackerDlg() override;
+
+private:
+    void add();
+    void update();
+    void deleteEntry();
+    void clear();
+    bool save();
+    void quit();
+    void go();
+    void help();
+    void rowClick();
+    void headingClick(int column);
+
+    void loaderAdd();
+    void fitColumns();
+
+    // The data file's current record is the form's strings.
+    Entry& currentRecord() override;
+    void currentRecordChanged() override;
+    void addCurrentRecord() override;
+    void finished() override;
+
+    EntryTable table_;
+    EntryTableModel model_;
+    DataFile dataFile_;
+    EntryTableView* view_ = nullptr;
+    std::unique_ptr<EntryForm> form_;
+    std::unique_ptr<ColumnWidths> columnWidths_;
+};
