@@ -1,0 +1,15 @@
+#include "tracker_app.h"
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    if (!CTrackerApp::displayAvailable()) {
+        std::fputs("nimbrel: no display to show the window on (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set)\n",
+                   stderr);
+        return 1;
+    }
+    CTrackerApp app(argc, argv);
+    return app.run();
+}

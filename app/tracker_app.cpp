@@ -1,0 +1,65 @@
+#include "tracker_app.h"
+
+#include "minimised_icon_painter.h"
+#include "program_icon.h"
+#include "system_menu.h"
+#include "tracker_dlg.h"
+
+#include <QMessageBox>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#endif
+
+namespace {
+
+// The program opens no socket, but starts the socket layer as its Windows builds always have.
+// Elsewhere there is nothing to start.
+bool startSockets()
+{
+#ifdef _WIN32
+    WSADATA granted;
+    if (WSAStartup(MAKEWORD(1, 1), &granted) != 0)
+        return false;
+    if (LOBYTE(granted.wVersion) != 1 || HIBYTE(granted.wVersion) != 1) {
+        WSACleanup();
+        return false;
+    }
+#endif
+    return true;
+}
+
+}  // namespace
+
+CTrackerApp::CTrackerApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The name under which the desktop file and the icon are installed.
+    setDesktopFileName(QStringLiteral("example.nimbrel.Nimbrel"));
+    installEventFilter(&helpKey_);
+}
+
+bool CTrackerApp::displayAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+int CTrackerApp::run()
+{
+    if (!startSockets()) {
+        // The caption is the executable's base name, which is the application's default name.
+        QMessageBox failure(QMessageBox::Warning, applicationName(),
+                            QStringLiteral("Windows sockets initialization failed."),
+                            QMessageBox::Ok);
+        failure.exec();
+        return 1;
+    }
+
+    CTrackerDlg window;
+    window.setWindowIcon(programIcon());
+    SystemMenu systemMenu(window);
+    MinimisedIconPainter iconPainter(window);
+    window.exec();
+    return 0;
+}

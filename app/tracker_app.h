@@ -1,0 +1,23 @@
+#pragma once
+
+#include "help_key_filter.h"
+
+#include <QApplication>
+
+// The application object: prepares the platform, runs the main window modally and ends the
+// program when it closes. It takes no command-line arguments of its own.
+class CTrackerApp : public QApplication {
+    Q_OBJECT
+
+public:
+    CTrackerApp(int& argc, char** argv);
+
+    // Whether the environment names a display or a platform; without one the toolkit aborts.
+    static bool displayAvailable();
+
+    // Start-up and the main window's modal run; the program's exit status.
+    int run();
+
+private:
+    HelpKeyFilter helpKey_;
+};
