@@ -130,6 +130,9 @@ void CTrackerDlg::deleteEntry()
 {
     if (const auto mark = table_.selectionMark()) {
         columnWidths_->remove(table_.row(*mark));
+        // Without a selection the view has no current row to move on to a neighbour, so the
+        // removal cannot select (and mark) a row the user never chose.
+        view_->selectionModel()->clear();
         model_.deleteRow(*mark);
     }
     form_->setCount(table_.count());
