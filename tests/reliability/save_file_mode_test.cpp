@@ -1,0 +1,111 @@
+// What a save keeps of the file it replaces: a symbolic link stays a link, the permission bits
+// stay, and a file the program creates is readable by its owner only, whatever the umask.
+#include "data_file.h"
+#include "save_test_support.h"
+#include "temporary_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::perms permissionsOf(const fs::path& path)
+{
+    return fs::status(path).permissions() & fs::perms::mask;
+}
+
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask) : previous_(::umask(mask)) {}
+    ~UmaskScope() { ::umask(previous_); }
+    UmaskScope(const UmaskScope&) = delete;
+    UmaskScope& operator=(const UmaskScope&) = delete;
+
+private:
+    mode_t previous_;
+};
+
+struct LinkCase {
+    const char* name;
+    // Where the link points, relative to the test's directory, as the link holds it.
+    std::vector<const char*> chain;  // each link after the first names the one before
+    bool absolute;
+};
+
+TEST(SaveThroughLink, TargetGetsTheContentAndTheLinkStays)
+{
+    const LinkCase cases[] = {
+        {"relative link beside the file", {"real.nbd"}, false},
+        {"relative link into another directory", {"elsewhere/real.nbd"}, false},
+        {"absolute link into another directory", {"elsewhere/real.nbd"}, true},
+        {"chain of two links", {"elsewhere/real.nbd", "middle.nbd"}, false},
+    };
+    EntryTable table = sampleTable(3, 7);
+    for (const auto& [name, chain, absolute] : cases) {
+        for (const bool targetExists : {true, false}) {
+            SCOPED_TRACE(std::string(name) + (targetExists ? "" : ", target missing"));
+            TemporaryDirectory directory;
+            fs::create_directory(directory.path() / "elsewhere");
+            const fs::path real = directory.path() / chain.front();
+            if (targetExists) {
+                writeFile(real, "old");
+                fs::permissions(real, fs::perms(0640));
+            }
+            fs::path pointee = absolute ? directory.path() / chain.front() : chain.front();
+            for (std::size_t i = 1; i < chain.size(); ++i) {
+                fs::create_symlink(pointee, directory.path() / chain[i]);
+                pointee = chain[i];
+            }
+            const fs::path link = directory.path() / kDataFileName;
+            fs::create_symlink(pointee, link);
+
+            ASSERT_TRUE(DataFile(table, link).save());
+            EXPECT_TRUE(fs::is_symlink(link));
+            EXPECT_EQ(fs::read_symlink(link), pointee);
+            ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(real)));
+            EXPECT_EQ(readFile(real), fileBytesOf(table));
+            EXPECT_EQ(permissionsOf(real), fs::perms(targetExists ? 0640 : 0600));
+            EXPECT_EQ(hiddenFilesIn(directory.path()), std::vector<std::string>{});
+            EXPECT_EQ(hiddenFilesIn(directory.path() / "elsewhere"), std::vector<std::string>{});
+        }
+    }
+}
+
+TEST(SavePermissions, ExistingFileKeepsItsBits)
+{
+    for (const auto mode : {0640, 0600, 0644, 0660, 0400}) {
+        SCOPED_TRACE("mode " + std::to_string(mode));
+        TemporaryDirectory directory;
+        const fs::path file = directory.path() / kDataFileName;
+        writeFile(file, "old");
+        fs::permissions(file, fs::perms(mode));
+        EntryTable table = sampleTable(2, 8);
+        ASSERT_TRUE(DataFile(table, file).save());
+        EXPECT_EQ(permissionsOf(file), fs::perms(mode));
+    }
+}
+
+TEST(SavePermissions, NewFileIsOwnerOnlyWhateverTheUmask)
+{
+    for (const mode_t mask : {0000, 0022, 0077, 0277}) {
+        SCOPED_TRACE("umask " + std::to_string(mask));
+        const UmaskScope umaskScope(mask);
+        TemporaryDirectory directory;
+        const fs::path saved = directory.path() / "saved" / kDataFileName;
+        const fs::path loaded = directory.path() / "loaded" / kDataFileName;
+        fs::create_directories(saved.parent_path());
+        fs::create_directories(loaded.parent_path());
+        EntryTable table = sampleTable(2, 9);
+        ASSERT_TRUE(DataFile(table, saved).save());
+        EXPECT_EQ(permissionsOf(saved), fs::perms(0600));
+        EntryTable empty;
+        DataFile(empty, loaded).load();
+        ASSERT_TRUE(fs::exists(loaded)) << "loading did not create the missing file";
+        EXPECT_EQ(permissionsOf(loaded), fs::perms(0600));
+    }
+}
+
+}  // namespace
