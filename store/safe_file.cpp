@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,10 +51,8 @@ SafeFile::~SafeFile()
 
 bool SafeFile::open()
 {
-    const std::string pattern =
-        (directoryOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
+    std::string name = '.' + target_.filename().string() + ".XXXXXX";
+    name = (directoryOf(target_) / name).string();
     descriptor_ = ::mkostemp(name.data(), O_CLOEXEC);
     if (descriptor_ < 0)
         return false;
