@@ -109,28 +109,6 @@ TEST_F(DataFileTest, EmptyTableSavesZeroBytes)
     EXPECT_EQ(table.count(), 0u);
 }
 
-TEST_F(DataFileTest, SaveKeepsPermissionsLinksAndNoTemporaryFile)
-{
-    table.insertFirst(entryOf("A"));
-    for (const mode_t mask : {mode_t{0}, mode_t{0377}}) {
-        fs::remove(path);
-        Umask umask(mask);
-        EXPECT_TRUE(DataFile(table, path).save());
-        EXPECT_EQ(modeOf(path), 0600u) << "a file created by saving, umask " << mask;
-    }
-    fs::permissions(path, static_cast<fs::perms>(0640));
-    EXPECT_TRUE(DataFile(table, path).save());
-    EXPECT_EQ(modeOf(path), 0640u);
-
-    const fs::path link = directory.path() / "link.nbd";
-    fs::create_symlink("nimbrel.nbd", link);
-    table.insertFirst(entryOf("B"));
-    EXPECT_TRUE(DataFile(table, link).save());
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(fileBytes(path), "CREATOR=Nimbrel 1.0\r\n" + record("B") + "\r\n" + record("A"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(directory.path()), fs::directory_iterator()), 2);
-}
-
 TEST_F(DataFileTest, ClientIsToldOfEveryRecordAndOnceOfTheEnd)
 {
     writeFile(path, "OTHER=o\n" + kFileABC);
