@@ -6,6 +6,7 @@
 #include "tracker_dlg.h"
 
 #include "dialog_builder.h"
+#include "dialog_control.h"
 #include "next_message_box.h"
 #include "resource.h"
 #include "temporary_directory.h"
@@ -222,15 +223,6 @@ private:
             std::reverse(rows.begin(), rows.end());
     }
 };
-
-template <class Widget> Widget* control(QDialog& dialog, int id)
-{
-    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
-        if (widget->property(kControlIdProperty).toInt() == id)
-            return qobject_cast<Widget*>(widget);
-    }
-    return nullptr;
-}
 
 QString fieldText(QDialog& dialog, std::size_t field)
 {

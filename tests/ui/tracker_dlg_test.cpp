@@ -1,6 +1,7 @@
 #include "tracker_dlg.h"
 
 #include "dialog_builder.h"
+#include "dialog_control.h"
 #include "next_message_box.h"
 #include "resource.h"
 #include "temporary_directory.h"
@@ -57,15 +58,6 @@ std::optional<std::string> readDataFile()
     if (!file)
         return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-template <class Widget> Widget* control(QDialog& dialog, int id)
-{
-    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
-        if (widget->property(kControlIdProperty).toInt() == id)
-            return qobject_cast<Widget*>(widget);
-    }
-    return nullptr;
 }
 
 QString fieldText(QDialog& dialog, int id)
