@@ -51,6 +51,11 @@ SafeFile::~SafeFile()
 
 bool SafeFile::open()
 {
+    // A file its owner made read-only is refused as it would be when opened for writing; the
+    // rename alone would replace it regardless.
+    if (::faccessat(AT_FDCWD, target_.c_str(), F_OK, AT_EACCESS) == 0
+        && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
     std::string name = '.' + target_.filename().string() + ".XXXXXX";
     name = (directoryOf(target_) / name).string();
     descriptor_ = ::mkostemp(name.data(), O_CLOEXEC);

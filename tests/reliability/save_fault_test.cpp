@@ -96,6 +96,27 @@ TEST_F(SaveFault, DirectoryNotWritableForTheUser)
     expectUntouched();
 }
 
+TEST_F(SaveFault, FileReadOnlyForItsOwner)
+{
+    const int code = runInChild([&] {
+        fs::permissions(directory_, fs::perms(0777));
+        if (::chown(file_.c_str(), 65534, 65534) != 0)
+            return kChildSetupFailed;
+        fs::permissions(file_, fs::perms(0444));
+        if (!becomeNobody())
+            return kChildUnavailable;
+        if (!canCreateFileIn(directory_) || ::open(file_.c_str(), O_WRONLY) >= 0)
+            return kChildSetupFailed;
+        return saveReportedFailure(newTable_, file_);
+    });
+    if (code == kChildUnavailable)
+        GTEST_SKIP() << "cannot drop to the user nobody (65534) here";
+    ASSERT_NE(code, kChildSetupFailed) << "could not make a read-only file in a writable directory";
+    EXPECT_EQ(code, 0) << "save() replaced a read-only file";
+    EXPECT_EQ(fs::status(file_).permissions(), fs::perms(0444));
+    expectUntouched();
+}
+
 TEST_F(SaveFault, DirectoryWhereTheFileShouldBe)
 {
     for (const bool withContent : {false, true}) {
