@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -19,6 +20,22 @@ namespace {
 int scaled(int units, int base, int divisor)
 {
     return (units * base + divisor / 2) / divisor;
+}
+
+// A single-line field takes only the first line of a pasted or dropped text, as a one-line
+// edit field does: a line feed in its value would split the record in the data file.
+void keepToOneLine(QLineEdit& edit)
+{
+    QObject::connect(&edit, &QLineEdit::textEdited, &edit, [&edit](const QString& text) {
+        qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+        if (lineEnd < 0)
+            return;
+        const qsizetype insertionEnd = std::max<qsizetype>(edit.cursorPosition(), lineEnd + 1);
+        if (lineEnd > 0 && text[lineEnd - 1] == QLatin1Char('\r'))
+            --lineEnd;
+        edit.setText(text.left(lineEnd) + text.mid(insertionEnd));
+        edit.setCursorPosition(static_cast<int>(lineEnd));
+    });
 }
 
 QWidget* createControl(const ControlTemplate& control, QWidget* parent)
@@ -32,6 +49,7 @@ QWidget* createControl(const ControlTemplate& control, QWidget* parent)
         auto* edit = new QLineEdit(text, parent);
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setEnabled(control.kind == ControlKind::Edit);
+        keepToOneLine(*edit);
         return edit;
     }
     case ControlKind::NotesEdit: {

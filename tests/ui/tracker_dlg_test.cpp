@@ -7,6 +7,7 @@
 #include "temporary_directory.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -165,6 +166,7 @@ private slots:
     void failedSaveKeepsTheWindowOpen();
     void unchangedFieldsKeepTheirBytes();
     void longTextsAreKept();
+    void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
 
 private:
@@ -563,6 +565,23 @@ void TrackerDlgTest::longTextsAreKept()
     QCOMPARE(cell(*dialog, 0, 0), longName);
     press(*dialog, IDC_SAVE);
     QCOMPARE(readDataFile(), fileBytes({{longName.toStdString(), "", "", "", "", longNotes.toStdString()}}));
+}
+
+void TrackerDlgTest::pasteKeepsOneLineFieldsToOneLine()
+{
+    auto dialog = openWindow();
+    type(*dialog, IDC_NAME, "Mail");
+    type(*dialog, IDC_PASSWORD, "sec");
+    QLineEdit* password = control<QLineEdit>(*dialog, IDC_PASSWORD);
+    password->setCursorPosition(2);
+    QGuiApplication::clipboard()->setText(QStringLiteral("ret\r\nNAME=Injected\r\nPASSWORD=x"));
+    QTest::keyClick(password, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(password->text(), QStringLiteral("seretc"));
+    QCOMPARE(password->cursorPosition(), 5);
+
+    press(*dialog, IDC_ADD);
+    press(*dialog, IDC_SAVE);
+    QCOMPARE(readDataFile(), fileBytes({{"Mail", "", "seretc", "", "", ""}}));
 }
 
 void TrackerDlgTest::columnsFitTheWidestCell()
