@@ -5,6 +5,7 @@
 #include "system_menu.h"
 #include "tracker_dlg.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
 
 #ifdef _WIN32
@@ -33,6 +34,8 @@ bool startSockets()
 
 CTrackerApp::CTrackerApp(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // Captions name the program by its executable file, without the extension only.
+    setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
     // The name under which the desktop file and the icon are installed.
     setDesktopFileName(QStringLiteral("example.nimbrel.Nimbrel"));
     installEventFilter(&helpKey_);

@@ -8,7 +8,6 @@
 #include "web_link.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,11 +19,6 @@ namespace {
 
 constexpr auto kFixedDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
     | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-
-QString programName()
-{
-    return QFileInfo(QCoreApplication::applicationFilePath()).baseName();
-}
 
 // The room a table cell gives its text on either side, as the item delegate measures it.
 int cellPadding(const QWidget& view)
@@ -93,7 +87,7 @@ void CTrackerDlg::add()
         return;
     }
     if (table_.containsDuplicate(entry)) {
-        const auto answer = QMessageBox(QMessageBox::Warning, programName(),
+        const auto answer = QMessageBox(QMessageBox::Warning, QCoreApplication::applicationName(),
                                         QStringLiteral("This entry is already in the list.\r\n"
                                                        "Do you really want to add this item?"),
                                         QMessageBox::Yes | QMessageBox::No, this)

@@ -350,7 +350,7 @@ void TrackerDlgTest::duplicateQuestion()
         return;
     QCOMPARE(question.text(), QStringLiteral("This entry is already in the list.\r\n"
                                              "Do you really want to add this item?"));
-    QCOMPARE(question.caption(), QFileInfo(QCoreApplication::applicationFilePath()).baseName());
+    QCOMPARE(question.caption(), QCoreApplication::applicationName());
     QCOMPARE(question.icon(), QMessageBox::Warning);
     QCOMPARE(question.buttons(), QMessageBox::Yes | QMessageBox::No);
     const QStringList formAfter = answer == QMessageBox::Yes ? QStringList(6, QString()) : second;
