@@ -3,6 +3,7 @@
 #include "record_reader.h"
 #include "record_writer.h"
 #include "safe_file.h"
+#include "table_client.h"
 
 #include <cerrno>
 #include <memory>
@@ -26,27 +27,6 @@ void createEmptyFile(const std::filesystem::path& path)
 }
 
 }  // namespace
-
-// Stands in for a caller when there is none: keeps the current record and inserts it itself.
-class DataFile::TableClient final : public DataFileClient {
-public:
-    explicit TableClient(EntryTable& table) : table_(table) {}
-
-    Entry& currentRecord() override { return current_; }
-    void currentRecordChanged() override {}
-    void addCurrentRecord() override
-    {
-        table_.insertFirst(std::move(current_));
-        current_ = Entry{};
-    }
-    // Like the window's form, the current record is empty after every load and save; a
-    // record left over from a save would otherwise be added by the next load.
-    void finished() override { current_ = Entry{}; }
-
-private:
-    EntryTable& table_;
-    Entry current_;
-};
 
 DataFile::DataFile(EntryTable& table, std::filesystem::path path, DataFileClient* client)
     : table_(table),

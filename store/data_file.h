@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <memory>
 
+class TableClient;
+
 inline constexpr const char* kDataFileName = "nimbrel.nbd";
 
 // Moves the entry table to and from the data file. Without a client the reader inserts the
-// records itself and the notifications go nowhere.
+// records itself (through a TableClient) and the notifications go nowhere.
 class DataFile {
 public:
     explicit DataFile(EntryTable& table, std::filesystem::path path = kDataFileName,
@@ -27,8 +29,6 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
-    class TableClient;
-
     EntryTable& table_;
     std::filesystem::path path_;
     std::unique_ptr<TableClient> ownClient_;

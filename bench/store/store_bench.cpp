@@ -3,6 +3,7 @@
 #include "data_file.h"
 #include "record_writer.h"
 #include "safe_file.h"
+#include "table_client.h"
 
 #include <chrono>
 #include <cstdio>
@@ -104,24 +105,6 @@ void generateFile(const fs::path& path, std::size_t records)
     }
 }
 
-// A caller without a window: it keeps the current record and shows nothing.
-class NullClient final : public DataFileClient {
-public:
-    explicit NullClient(EntryTable& table) : table_(table) {}
-    Entry& currentRecord() override { return current_; }
-    void currentRecordChanged() override {}
-    void addCurrentRecord() override
-    {
-        table_.insertFirst(std::move(current_));
-        current_ = Entry{};
-    }
-    void finished() override {}
-
-private:
-    EntryTable& table_;
-    Entry current_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -155,7 +138,7 @@ int main(int argc, char** argv)
     std::printf("%-28s %.1f MiB = %.2f x the file\n", "loaded table (RSS growth)",
                 tableBytes / kMiB, tableBytes / fileBytes);
 
-    NullClient client(table);
+    TableClient client(table);
     std::size_t formatted = 0;
     start = Stopwatch{};
     writeRecords(table, client, [&](std::string_view bytes) {

@@ -3,7 +3,7 @@
 #include "data_file.h"
 #include "record_reader.h"
 #include "record_writer.h"
-#include "table_builder.h"
+#include "table_client.h"
 
 #include <cstdint>
 #include <fstream>
@@ -14,7 +14,7 @@ namespace {
 EntryTable loadInPieces(std::string_view bytes)
 {
     EntryTable table;
-    TableBuilder client(table);
+    TableClient client(table);
     RecordReader reader(client);
     std::uint64_t state = 0x9E3779B97F4A7C15u ^ bytes.size();
     while (!bytes.empty()) {
@@ -33,7 +33,7 @@ EntryTable loadInPieces(std::string_view bytes)
 EntryTable loadWhole(std::string_view bytes)
 {
     EntryTable table;
-    TableBuilder client(table);
+    TableClient client(table);
     RecordReader reader(client);
     reader.feed(bytes);
     reader.finish();
@@ -54,7 +54,7 @@ EntryTable loadFromFile(std::string_view bytes, const std::filesystem::path& fil
 std::string save(const EntryTable& table)
 {
     EntryTable unused;
-    TableBuilder client(unused);
+    TableClient client(unused);
     std::string bytes;
     writeRecords(table, client, [&bytes](std::string_view piece) {
         bytes.append(piece);

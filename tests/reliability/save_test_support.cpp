@@ -2,7 +2,7 @@
 
 #include "record_reader.h"
 #include "record_writer.h"
-#include "table_builder.h"
+#include "table_client.h"
 
 #include <fstream>
 #include <random>
@@ -99,7 +99,7 @@ EntryTable sampleTable(std::size_t rows, std::uint32_t seed)
 std::string fileBytesOf(const EntryTable& table)
 {
     EntryTable unused;
-    TableBuilder client(unused);
+    TableClient client(unused);
     std::string bytes;
     writeRecords(table, client, [&bytes](std::string_view piece) {
         bytes.append(piece);
@@ -111,7 +111,7 @@ std::string fileBytesOf(const EntryTable& table)
 EntryTable tableOf(const std::string& bytes)
 {
     EntryTable table;
-    TableBuilder client(table);
+    TableClient client(table);
     RecordReader reader(client);
     reader.feed(bytes);
     reader.finish();

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "data_file_client.h"
+#include "entry_table.h"
+
+// The caller of a load or a save when there is no window: keeps the current record itself,
+// inserts each completed record as row 0 and shows nothing.
+class TableClient final : public DataFileClient {
+public:
+    explicit TableClient(EntryTable& table) : table_(table) {}
+
+    Entry& currentRecord() override { return current_; }
+    void currentRecordChanged() override {}
+    void addCurrentRecord() override;
+    void finished() override;
+
+private:
+    EntryTable& table_;
+    Entry current_;
+};
