@@ -1,8 +1,8 @@
 #include "round_trip_check.h"
 
 #include "data_file.h"
+#include "memory_file.h"
 #include "record_reader.h"
-#include "record_writer.h"
 #include "table_client.h"
 
 #include <cstdint>
@@ -30,16 +30,6 @@ EntryTable loadInPieces(std::string_view bytes)
     return table;
 }
 
-EntryTable loadWhole(std::string_view bytes)
-{
-    EntryTable table;
-    TableClient client(table);
-    RecordReader reader(client);
-    reader.feed(bytes);
-    reader.finish();
-    return table;
-}
-
 EntryTable loadFromFile(std::string_view bytes, const std::filesystem::path& file)
 {
     {
@@ -49,18 +39,6 @@ EntryTable loadFromFile(std::string_view bytes, const std::filesystem::path& fil
     EntryTable table;
     DataFile(table, file).load();
     return table;
-}
-
-std::string save(const EntryTable& table)
-{
-    EntryTable unused;
-    TableClient client(unused);
-    std::string bytes;
-    writeRecords(table, client, [&bytes](std::string_view piece) {
-        bytes.append(piece);
-        return true;
-    });
-    return bytes;
 }
 
 bool sameRows(const EntryTable& a, const EntryTable& b)
@@ -113,7 +91,7 @@ EntryTable withNotesAsStored(const EntryTable& table)
 
 std::string checkRoundTrip(std::string_view fileBytes, const std::filesystem::path& scratchFile)
 {
-    const EntryTable first = loadWhole(fileBytes);
+    const EntryTable first = tableOf(fileBytes);
     if (!sameRows(loadInPieces(fileBytes), first))
         return "loading in pieces gave another table than loading at once";
     if (!sameRows(loadFromFile(fileBytes, scratchFile), first))
@@ -124,18 +102,18 @@ std::string checkRoundTrip(std::string_view fileBytes, const std::filesystem::pa
     }
 
     const EntryTable expected = withNotesAsStored(first);
-    const std::string firstSave = save(first);
-    EntryTable second = loadWhole(firstSave);
+    const std::string firstSave = fileBytesOf(first);
+    EntryTable second = tableOf(firstSave);
     second.reverse();  // loading puts the records of a file in reverse order
     if (!sameRows(second, expected))
         return "load, save, load gave another table than the first load";
     second.reverse();
 
-    const std::string secondSave = save(second);
-    const EntryTable third = loadWhole(secondSave);
+    const std::string secondSave = fileBytesOf(second);
+    const EntryTable third = tableOf(secondSave);
     if (!sameRows(third, expected))
         return "two saves and loads gave another table than the first load";
-    if (save(third) != firstSave)
+    if (fileBytesOf(third) != firstSave)
         return "saving the table loaded back gave other bytes than the first save";
     return {};
 }

@@ -1,8 +1,5 @@
 #include "save_test_support.h"
 
-#include "record_reader.h"
-#include "record_writer.h"
-#include "table_client.h"
 
 #include <fstream>
 #include <random>
@@ -93,27 +90,5 @@ EntryTable sampleTable(std::size_t rows, std::uint32_t seed)
         entry[EntryField::Notes] = text(20) + "\r\n" + text(20);
         table.insertFirst(std::move(entry));
     }
-    return table;
-}
-
-std::string fileBytesOf(const EntryTable& table)
-{
-    EntryTable unused;
-    TableClient client(unused);
-    std::string bytes;
-    writeRecords(table, client, [&bytes](std::string_view piece) {
-        bytes.append(piece);
-        return true;
-    });
-    return bytes;
-}
-
-EntryTable tableOf(const std::string& bytes)
-{
-    EntryTable table;
-    TableClient client(table);
-    RecordReader reader(client);
-    reader.feed(bytes);
-    reader.finish();
     return table;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry_table.h"
+#include "memory_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,7 +25,3 @@ std::vector<std::string> hiddenFilesIn(const std::filesystem::path& directory);
 
 // A table of varied records (Notes with line breaks, bytes from 0x80 up, long values).
 EntryTable sampleTable(std::size_t rows, std::uint32_t seed);
-// The bytes a save of the table writes.
-std::string fileBytesOf(const EntryTable& table);
-// The table a file of these bytes loads as.
-EntryTable tableOf(const std::string& bytes);
