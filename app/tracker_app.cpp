@@ -41,17 +41,21 @@ CTrackerApp::CTrackerApp(int& argc, char** argv) : QApplication(argc, argv)
     installEventFilter(&helpKey_);
 }
 
+// Only an X11 or Wayland desktop needs its display named in the environment.
 bool CTrackerApp::displayAvailable()
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     return !qEnvironmentVariableIsEmpty("DISPLAY")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
 }
 
 int CTrackerApp::run()
 {
     if (!startSockets()) {
-        // The caption is the executable's base name, which is the application's default name.
         QMessageBox failure(QMessageBox::Warning, applicationName(),
                             QStringLiteral("Windows sockets initialization failed."),
                             QMessageBox::Ok);

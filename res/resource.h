@@ -4,7 +4,6 @@
 
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_TRACKER_DIALOG = 102;
-inline constexpr int IDR_MAINFRAME = 128;
 
 inline constexpr int IDM_ABOUTBOX = 16;  // system menu command
 inline constexpr int IDS_ABOUTBOX = 101;  // string table

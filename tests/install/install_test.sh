@@ -6,7 +6,7 @@ set -euo pipefail
 build_dir=$1
 
 skip() { echo "SKIPPED: $*"; exit 77; }
-for tool in desktop-file-validate appstreamcli xvfb-run xdotool; do
+for tool in desktop-file-validate appstreamcli xvfb-run xdotool identify; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 
@@ -43,7 +43,7 @@ cat >"$work/session" <<SESSION
 set -eu
 cd "$home"
 umask 022
-"$prefix/bin/nimbrel" &
+QT_QPA_PLATFORM=xcb "$prefix/bin/nimbrel" &
 program=\$!
 window=
 for _ in \$(seq 100); do
