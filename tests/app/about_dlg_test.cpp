@@ -1,5 +1,6 @@
 // The About box: where it opens and how it closes.
 #include "about_dlg.h"
+#include "dialog_builder.h"
 #include "window_probe.h"
 
 #include <QLabel>
@@ -39,6 +40,9 @@ void AboutDlgTest::closesByOkEnterAndEsc()
     QCOMPARE(controlAt<QLabel>(about, 11, 10)->text(), QStringLiteral("Nimbrel Version 1.02"));
     auto* ok = controlAt<QPushButton>(about, 178, 7);
     QCOMPARE(ok->text(), QStringLiteral("OK"));
+    QVERIFY(ok->isDefault());
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Nimbrel"));
+    QCOMPARE(about.size(), DialogUnits(about.font()).toPixels(0, 0, 235, 61).size());
 
     if (key == 0)
         QTest::mouseClick(ok, Qt::LeftButton);
