@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <array>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,6 +26,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -164,6 +167,7 @@ private slots:
     void enterOnAFocusedButtonPressesIt();
     void ctrlEnterBreaksTheNotesLine();
     void failedSaveKeepsTheWindowOpen();
+    void fullDiskDuringQuitKeepsTheWindowAndTheFile();
     void unchangedFieldsKeepTheirBytes();
     void longTextsAreKept();
     void pasteKeepsOneLineFieldsToOneLine();
@@ -534,6 +538,42 @@ void TrackerDlgTest::failedSaveKeepsTheWindowOpen()
     press(*dialog, IDOK);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(readDataFile(), fileBytes({{"Mail", "", "", "", "", ""}}));
+}
+
+void TrackerDlgTest::fullDiskDuringQuitKeepsTheWindowAndTheFile()
+{
+    const std::string saved = fileBytes({{"Bank", "ann", "", "", "", ""}});
+    writeDataFile(saved);
+    auto dialog = openWindow();
+    typeRecord(*dialog, {"Mail", "anna", "a long password", "mail.example", "", "note"});
+    press(*dialog, IDC_ADD);
+
+    // The file size limit stands in for a disk that fills up part way through the new file.
+    rlimit previous{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = previous;
+    full.rlim_cur = saved.size() / 2;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+    NextMessageBox failure(QMessageBox::Ok);
+    press(*dialog, IDOK);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(failure.seen());
+    QCOMPARE(failure.text(), QStringLiteral("Save to File"));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(names(*dialog), (QStringList{"Mail", "Bank"}));
+    QCOMPARE(readDataFile(), saved);
+    for (const auto& file : std::filesystem::directory_iterator("."))
+        QCOMPARE(QString::fromStdString(file.path().filename().string()),
+                 QString::fromLocal8Bit(kDataFileName));
+
+    press(*dialog, IDOK);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(readDataFile(),
+             fileBytes({{"Mail", "anna", "a long password", "mail.example", "", "note"},
+                        {"Bank", "ann", "", "", "", ""}}));
 }
 
 void TrackerDlgTest::unchangedFieldsKeepTheirBytes()
