@@ -24,16 +24,16 @@ public:
     // Commands 16 to 31 show the About box modally; there is no other command of the program's.
     void systemCommand(int command);
 
-#ifdef _WIN32
-private:
-    std::unique_ptr<QAbstractNativeEventFilter> systemCommands_;  // the window's WM_SYSCOMMAND
-    QDialog& window_;
-#else
+#ifndef _WIN32
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+#endif
 
 private:
     QDialog& window_;
+#ifdef _WIN32
+    std::unique_ptr<QAbstractNativeEventFilter> systemCommands_;  // the window's WM_SYSCOMMAND
+#else
     QMenu* menu_;  // a child of the window
 #endif
 };

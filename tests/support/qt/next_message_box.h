@@ -1,9 +1,10 @@
 #pragma once
 
+#include "modal_watch.h"
+
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 // Answers the next message box that opens modally: notes what it shows and presses the
 // given button, as a user would.
@@ -20,13 +21,13 @@ public:
     QMessageBox::StandardButtons buttons() const { return buttons_; }
 
 private:
-    void answerIfOpen();
+    void answer(QWidget* modal);
 
     QMessageBox::StandardButton answer_;
-    QTimer poll_;
     bool seen_ = false;
     QString text_;
     QString caption_;
     QMessageBox::Icon icon_ = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons_;
+    ModalWatch watch_;  // last: it may act as soon as it exists
 };
