@@ -65,7 +65,9 @@ void RecordReader::finish()
 void RecordReader::processLine(std::string_view line)
 {
     const bool firstLine = std::exchange(atFirstLine_, false);
-    if (!line.empty() && line.back() == '\r')
+    // A text-mode read turns the CR LF at the end into LF, and the line end then goes with one
+    // CR left before it: a line ending CR CR LF loses both.
+    for (int lineEndCr = 0; lineEndCr < 2 && line.ends_with('\r'); ++lineEndCr)
         line.remove_suffix(1);
 
     const auto equals = line.find('=');

@@ -34,7 +34,7 @@ TEST(RoundTrip, LoneCarriageReturnInNotesComesBackAsStored)
     } cases[] = {
         {"a\rb", "a`b"},
         {"a\r~b", "a\r\nb"},
-        {"a\r", "a`"},
+        {"\ra", "`a"},
         {"a\r\rb", "a``b"},
     };
     for (const auto& [notes, afterSaveAndLoad] : cases) {

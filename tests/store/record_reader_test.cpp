@@ -54,8 +54,10 @@ const ReadCase kReadCases[] = {
      {entryOf("=A=", "", "", "http://x/?a=1&b=2")}},
     {"notes line breaks come back", "NAME=A\nNOTES=a`~b``~~c`d~\n",
      {entryOf("A", "", "", "", "", "a\r\nb`\r\n~c`d~")}},
-    {"values are kept whole", "NAME= A \t\r\nPASSWORD=p \t \r\nOTHER=a\rb\r\r\nNOTES= \r\n",
+    {"values are kept whole", "NAME= A \t\r\nPASSWORD=p \t \r\nOTHER=a\rb\r\r\r\nNOTES= \r\n",
      {entryOf(" A \t", "", "p \t ", "", "a\rb\r", " ")}},
+    {"a line end takes at most two CRs with it", "NAME=A\r\r\nURL=u\r\r\n",
+     {entryOf("A", "", "", "u")}},
     {"0x1A and NUL are ordinary bytes", "NAME=a\x1A\0b\nUSERNAME=\0\nURL=\x1A\nOTHER=x\n"s,
      {entryOf("a\x1A\0b"s, "\0"s, "", "\x1A", "x")}},
 };
@@ -107,7 +109,7 @@ TEST(RecordRoundTrip, EveryByteButLineEndsInEveryField)
     const std::vector<Entry> rows{
         entryOf(everyByte, everyByte, everyByte, everyByte, everyByte, everyByte),
         entryOf(backwards, backwards, backwards, backwards, backwards, backwards),
-        entryOf(" n\t", "u ", "\tp\t", "l  ", "o\r", "two\r\nlines \r\n"),
+        entryOf(" n\t", "u ", "\tp\t", "l  ", "o\ro", "two\r\nlines \r\n"),
     };
     const std::string bytes = written(rows);
     EXPECT_EQ(readRows(bytes), rows);
