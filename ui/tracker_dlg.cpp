@@ -87,12 +87,13 @@ void CTrackerDlg::add()
         return;
     }
     if (table_.containsDuplicate(entry)) {
-        const auto answer = QMessageBox(QMessageBox::Warning, QCoreApplication::applicationName(),
-                                        QStringLiteral("This entry is already in the list.\r\n"
-                                                       "Do you really want to add this item?"),
-                                        QMessageBox::Yes | QMessageBox::No, this)
-                                .exec();
-        if (answer != QMessageBox::Yes) {
+        QMessageBox question(QMessageBox::Warning, QCoreApplication::applicationName(),
+                             QStringLiteral("This entry is already in the list.\r\n"
+                                            "Do you really want to add this item?"),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        // Set explicitly: desktops that put No first would otherwise make Enter answer No.
+        question.setDefaultButton(QMessageBox::Yes);
+        if (question.exec() != QMessageBox::Yes) {
             form_->showForm();
             return;
         }

@@ -357,6 +357,7 @@ void TrackerDlgTest::duplicateQuestion()
     QCOMPARE(question.caption(), QCoreApplication::applicationName());
     QCOMPARE(question.icon(), QMessageBox::Warning);
     QCOMPARE(question.buttons(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question.defaultButton(), QMessageBox::Yes);
     const QStringList formAfter = answer == QMessageBox::Yes ? QStringList(6, QString()) : second;
     QCOMPARE(form(*dialog), formAfter);
     QCOMPARE(count(*dialog), QString::number(rows));

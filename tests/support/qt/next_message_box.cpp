@@ -1,6 +1,7 @@
 #include "next_message_box.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 
 NextMessageBox::NextMessageBox(QMessageBox::StandardButton answer)
     : answer_(answer), watch_(nullptr, [this](QWidget* modal) { this->answer(modal); })
@@ -17,6 +18,7 @@ void NextMessageBox::answer(QWidget* modal)
     caption_ = box->windowTitle();
     icon_ = box->icon();
     buttons_ = box->standardButtons();
+    defaultButton_ = box->standardButton(box->defaultButton());
     if (QAbstractButton* button = box->button(answer_))
         button->click();
     else

@@ -19,6 +19,7 @@ public:
     QString caption() const { return caption_; }
     QMessageBox::Icon icon() const { return icon_; }
     QMessageBox::StandardButtons buttons() const { return buttons_; }
+    QMessageBox::StandardButton defaultButton() const { return defaultButton_; }
 
 private:
     void answer(QWidget* modal);
@@ -29,5 +30,6 @@ private:
     QString caption_;
     QMessageBox::Icon icon_ = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons_;
+    QMessageBox::StandardButton defaultButton_ = QMessageBox::NoButton;
     ModalWatch watch_;  // last: it may act as soon as it exists
 };
