@@ -1,6 +1,7 @@
 #include "entry_table_view.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -47,6 +48,27 @@ void EntryTableView::mousePressEvent(QMouseEvent* event)
     QTableView::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
         emit leftPressed();
+}
+
+// The press loaded its row into the form; a drag selecting another row would leave Update and
+// Delete acting on a record the form does not show.
+void EntryTableView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+// The view would copy the current cell, often a password the user cannot see is chosen.
+void EntryTableView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        event->ignore();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void EntryTableView::focusInEvent(QFocusEvent* event)

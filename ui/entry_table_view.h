@@ -7,7 +7,8 @@
 #include <array>
 
 // The table of entries: shows its selection only while it has the keyboard focus and reports
-// every press of the left mouse button, on a row or on empty space.
+// every press of the left mouse button, on a row or on empty space. The row pressed is the row
+// selected: moving with a button held selects no other. It has no keyboard copy of its own.
 class EntryTableView : public QTableView {
     Q_OBJECT
 
@@ -23,6 +24,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

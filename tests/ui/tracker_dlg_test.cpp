@@ -160,6 +160,8 @@ private slots:
     void headingClicksSortAndReverse();
     void selectionMarkStaysOnItsPosition();
     void rowClickOnEmptySpace();
+    void dragKeepsThePressedRow();
+    void tableHasNoKeyboardCopy();
     void cancelClosesWithoutSaving_data();
     void cancelClosesWithoutSaving();
     void enterQuits_data();
@@ -575,6 +577,40 @@ void TrackerDlgTest::fullDiskDuringQuitKeepsTheWindowAndTheFile()
     QCOMPARE(readDataFile(),
              fileBytes({{"Mail", "anna", "a long password", "mail.example", "", "note"},
                         {"Bank", "ann", "", "", "", ""}}));
+}
+
+void TrackerDlgTest::dragKeepsThePressedRow()
+{
+    writeDataFile(fileBytes({{"c", "", "", "", "", ""}, {"b", "", "", "", "", ""},
+                             {"a", "", "", "", "", ""}}));
+    auto dialog = openWindow();  // rows a, b, c
+    QTableView* view = table(*dialog);
+    const auto rowCentre = [view](int row) {
+        return view->visualRect(view->model()->index(row, 0)).center();
+    };
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    QTest::mouseMove(view->viewport(), rowCentre(1));
+    QTest::mouseMove(view->viewport(), rowCentre(2));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, rowCentre(2));
+    QCOMPARE(fieldText(*dialog, IDC_NAME), QStringLiteral("a"));
+    QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), 0);
+
+    type(*dialog, IDC_PASSWORD, "new");
+    press(*dialog, IDC_UPDATE);
+    QCOMPARE(names(*dialog), (QStringList{"a", "b", "c"}));
+    QCOMPARE(cell(*dialog, 0, 2), QStringLiteral("new"));
+    QCOMPARE(cell(*dialog, 2, 2), QString());
+}
+
+void TrackerDlgTest::tableHasNoKeyboardCopy()
+{
+    writeDataFile(fileBytes({{"Bank", "me", "secret", "", "", ""}}));
+    auto dialog = openWindow();
+    clickRow(*dialog, 0);
+    table(*dialog)->setCurrentIndex(table(*dialog)->model()->index(0, 2));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(table(*dialog), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
 void TrackerDlgTest::unchangedFieldsKeepTheirBytes()
