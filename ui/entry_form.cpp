@@ -38,7 +38,8 @@ void EntryForm::readForm()
         QString text = fieldText(field);
         if (text == shownTexts_[field])
             continue;
-        strings_.texts[field] = fieldBytes(static_cast<EntryField>(field), text);
+        strings_.texts[field] =
+            fieldBytes(static_cast<EntryField>(field), text, strings_.texts[field]);
         shownTexts_[field] = std::move(text);
     }
 }

@@ -1,32 +1,49 @@
 #include "field_text.h"
 
+#include "windows_1252.h"
+
+#include <QStringDecoder>
+
 namespace {
 
 constexpr char16_t kReturnSign = u'\u21b5';
 
-QString fromBytes(const std::string& bytes)
+// The text of valid UTF-8, or nothing.
+std::optional<QString> fromUtf8(std::string_view bytes)
 {
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless
+                               | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 }  // namespace
 
 QString editText(const std::string& bytes)
 {
-    return fromBytes(bytes);
+    std::optional<QString> text = fromUtf8(bytes);
+    return text ? *std::move(text) : fromWindows1252(bytes);
 }
 
-std::string fieldBytes(EntryField field, const QString& text)
+std::string fieldBytes(EntryField field, QString text, const std::string& shownBytes)
 {
-    QByteArray bytes = text.toLocal8Bit();
-    if (field == EntryField::Notes)
-        bytes.replace("\r\n", "\n").replace('\n', "\r\n");
-    return bytes.toStdString();
+    if (field == EntryField::Notes) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\n', QStringLiteral("\r\n"));
+    }
+    if (!fromUtf8(shownBytes)) {
+        if (std::optional<std::string> bytes = toWindows1252(text))
+            return *std::move(bytes);
+    }
+    return text.toStdString();
 }
 
 QString cellText(EntryField field, const std::string& bytes)
 {
-    QString text = fromBytes(bytes);
+    QString text = editText(bytes);
     if (field == EntryField::Notes) {
         text.replace(QStringLiteral("\r\n"), QString(kReturnSign));
         text.replace(u'\r', kReturnSign);

@@ -1,5 +1,7 @@
 #include "web_link.h"
 
+#include "field_text.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -18,6 +20,5 @@ std::string webAddressFor(const std::string& url)
 
 void openWebAddress(const std::string& address)
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(address.data(),
-                                                          static_cast<qsizetype>(address.size()))));
+    QDesktopServices::openUrl(QUrl(editText(address)));
 }

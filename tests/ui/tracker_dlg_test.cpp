@@ -171,6 +171,7 @@ private slots:
     void failedSaveKeepsTheWindowOpen();
     void fullDiskDuringQuitKeepsTheWindowAndTheFile();
     void unchangedFieldsKeepTheirBytes();
+    void editedFieldKeepsItsCodePage();
     void longTextsAreKept();
     void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
@@ -629,6 +630,31 @@ void TrackerDlgTest::unchangedFieldsKeepTheirBytes()
     Record changed = foreign;
     changed[3] = "new.example";
     QCOMPARE(readDataFile(), fileBytes({changed}));
+}
+
+void TrackerDlgTest::editedFieldKeepsItsCodePage()
+{
+    writeDataFile(fileBytes({{"Caf\xe9", "\x81x", "Caf\xe9", "", "", ""}}));
+    auto dialog = openWindow();
+    QCOMPARE(cell(*dialog, 0, 0), QStringLiteral("Caf\u00e9"));
+    clickRow(*dialog, 0);
+    QCOMPARE(form(*dialog).mid(0, 3),
+             (QStringList{"Caf\u00e9", "\u0081x", "Caf\u00e9"}));
+
+    const auto append = [&dialog](int id, const QString& text) {
+        QLineEdit* field = control<QLineEdit>(*dialog, id);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End);
+        for (const QChar character : text)
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, character, {});
+    };
+    append(IDC_NAME, QStringLiteral("s \u20ac"));
+    append(IDC_USERNAME, QStringLiteral("y"));
+    append(IDC_PASSWORD, QStringLiteral(" \u2713"));  // no byte for it in the code page
+    press(*dialog, IDC_UPDATE);
+    press(*dialog, IDC_SAVE);
+    QCOMPARE(readDataFile(), fileBytes({{"Caf\xe9s \x80", "\x81xy", "Caf\xc3\xa9 \xe2\x9c\x93", "",
+                                         "", ""}}));
 }
 
 void TrackerDlgTest::longTextsAreKept()

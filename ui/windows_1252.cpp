@@ -1,0 +1,46 @@
+#include "windows_1252.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+namespace {
+
+// The characters of the bytes 0x80 to 0x9F; the others are their own code points.
+constexpr std::array<char16_t, 32> kHighControls{
+    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
+};
+
+}  // namespace
+
+QString fromWindows1252(std::string_view bytes)
+{
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        *out++ = code >= 0x80 && code < 0xA0 ? QChar(kHighControls[code - 0x80]) : QChar(code);
+    }
+    return text;
+}
+
+std::optional<std::string> toWindows1252(const QString& text)
+{
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (const QChar character : text) {
+        const char16_t code = character.unicode();
+        if (code < 0x80 || (code >= 0xA0 && code < 0x100)) {
+            bytes.push_back(static_cast<char>(code));
+            continue;
+        }
+        const auto found = std::find(kHighControls.begin(), kHighControls.end(), code);
+        if (found == kHighControls.end())
+            return std::nullopt;
+        bytes.push_back(static_cast<char>(0x80 + std::distance(kHighControls.begin(), found)));
+    }
+    return bytes;
+}
