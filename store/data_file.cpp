@@ -70,11 +70,11 @@ void DataFile::load()
 // before memory ran out are kept.
 bool DataFile::readRecords(int descriptor)
 {
+    RecordReader reader(*client_);
+    bool whole = true;
     try {
-        RecordReader reader(*client_);
         // Not zeroed first: a small file should not cost touching a whole chunk of memory.
         const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
-        bool whole = true;
         for (;;) {
             const ssize_t received = ::read(descriptor, buffer.get(), kReadChunkSize);
             if (received < 0 && (errno == EINTR || errno == EAGAIN))
@@ -84,11 +84,16 @@ bool DataFile::readRecords(int descriptor)
                 break;
             reader.feed({buffer.get(), static_cast<std::size_t>(received)});
         }
-        reader.finish();
-        return whole;
     } catch (const std::bad_alloc&) {
-        return false;
+        whole = false;
     }
+    // The record read last is kept as at the end of the file.
+    try {
+        reader.finish();
+    } catch (const std::bad_alloc&) {
+        whole = false;
+    }
+    return whole;
 }
 
 bool DataFile::save()
