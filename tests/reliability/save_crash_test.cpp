@@ -1,17 +1,25 @@
-// A save killed at any moment leaves either the complete old file or the complete new one.
+// A save killed at any moment leaves either the complete old file or the complete new one, and
+// no copy of the passwords stays behind: not the temporary file, not a core dump.
 #include "data_file.h"
+#include "file_descriptor.h"
 #include "save_test_support.h"
 #include "temporary_directory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <csignal>
 #include <iostream>
 #include <optional>
 #include <random>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,6 +127,75 @@ TEST(SaveCrash, KilledAtRandomMomentsLeavesTheOldOrTheNewFile)
     EXPECT_EQ(loaded.count(), kRows);
     // The test means something only if many kills hit a running save.
     EXPECT_GE(beforeRename, kKills / 4);
+}
+
+TEST(SaveCrash, TemporaryFilesOfKilledSavesGoAtTheNextLoad)
+{
+    TemporaryDirectory directory;
+    const fs::path file = directory.path() / kDataFileName;
+    writeFile(file, fileBytesOf(sampleTable(2, 23)));
+    const std::vector<std::string> kept{".nimbrel.nbd.Held01", ".nimbrel.nbd.Other1",
+                                        ".other.nbd.abc123"};
+    for (const auto& name : {".nimbrel.nbd.abc123", ".nimbrel.nbd.Held01",
+                             ".nimbrel.nbd.Other1", ".other.nbd.abc123"})
+        writeFile(directory.path() / name, "a copy of the list");
+    ASSERT_EQ(::chown((directory.path() / kept[1]).c_str(), 65534, 65534), 0);
+    // Held as by a save of another running copy.
+    const FileDescriptor held(::open((directory.path() / kept[0]).c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::flock(held.get(), LOCK_EX), 0);
+
+    EntryTable table;
+    DataFile(table, file).load();
+    std::vector<std::string> left = hiddenFilesIn(directory.path());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, kept);
+    EXPECT_EQ(table.count(), 2u);
+}
+
+// The program itself, run as nobody: it cannot dump its memory, and TERM ends it through its
+// own way out rather than the default action.
+TEST(SaveCrash, ProgramCannotDumpAndEndsOnTerm)
+{
+    TemporaryDirectory directory;
+    fs::permissions(directory.path(), fs::perms(0755));
+    const fs::path file = directory.path() / kDataFileName;
+    const std::string bytes = fileBytesOf(sampleTable(3, 24));
+    writeFile(file, bytes);
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!becomeNobody() || ::chdir(directory.path().c_str()) != 0)
+            ::_exit(kChildUnavailable);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(NIMBREL_PROGRAM, NIMBREL_PROGRAM, nullptr);
+        ::_exit(kChildSetupFailed);
+    }
+    // Ready once it catches TERM (bit 15 of the caught-signal mask).
+    const fs::path proc = "/proc/" + std::to_string(child);
+    bool catchesTerm = false;
+    for (int i = 0; i < 300 && !catchesTerm; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::ifstream status(proc / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("SigCgt:"))
+                catchesTerm = (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    std::ifstream limits(proc / "limits");
+    const std::string limitText{std::istreambuf_iterator<char>(limits), {}};
+    struct stat procStatus {};
+    ::stat((proc / "environ").c_str(), &procStatus);
+    ::kill(child, catchesTerm ? SIGTERM : SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == kChildUnavailable)
+        << "cannot drop to the user nobody (65534) here";
+    ASSERT_TRUE(catchesTerm) << "the program does not catch TERM";
+    EXPECT_NE(limitText.find("Max core file size        0                    0"), std::string::npos)
+        << limitText;
+    EXPECT_EQ(procStatus.st_uid, 0u) << "the files of a dumpable process in /proc belong to its user";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+    EXPECT_EQ(readFile(file), bytes);
 }
 
 }  // namespace
