@@ -26,10 +26,9 @@ fs::perms permissionsOf(const fs::path& path)
 // The file's access ACL as stored, or nothing where it has none.
 std::string accessAclOf(const fs::path& path)
 {
-    std::string acl(256, '\0');
-    const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size());
-    acl.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
-    return acl;
+    char acl[256];
+    const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl);
+    return std::string(acl, size > 0 ? static_cast<std::size_t>(size) : 0);
 }
 
 class UmaskScope {
@@ -95,30 +94,28 @@ TEST(SaveThroughLink, OnlyARegularFileTheUserMayReachIsReplaced)
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving a link to another user needs root";
     TemporaryDirectory directory;
-    const fs::path shared = directory.path() / "shared";
-    fs::create_directory(shared);
-    fs::permissions(shared, fs::perms(01777));
+    const fs::path file = directory.path() / "shared" / kDataFileName;
     const fs::path victim = directory.path() / "victim";
+    fs::create_directory(file.parent_path());
+    fs::permissions(file.parent_path(), fs::perms(01777));
     writeFile(victim, "victim");
-    const fs::path file = shared / kDataFileName;
     fs::create_symlink(victim, file);
     EntryTable table = sampleTable(2, 10);
-
     ASSERT_EQ(::lchown(file.c_str(), 65534, 65534), 0);
-    EXPECT_FALSE(DataFile(table, file).save()) << "followed another user's link";
+    EXPECT_FALSE(DataFile(table, file).save());
     EXPECT_EQ(readFile(victim), "victim");
-    ASSERT_EQ(::lchown(file.c_str(), 0, 0), 0);
-    EXPECT_TRUE(DataFile(table, file).save()) << "did not follow the user's own link";
+    ASSERT_EQ(::lchown(file.c_str(), 0, 0), 0);  // the user's own link is followed
+    EXPECT_TRUE(DataFile(table, file).save());
     EXPECT_EQ(readFile(victim), fileBytesOf(table));
 
     fs::remove(file);
-    ASSERT_EQ(::mknod(file.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // like /dev/null
+    ASSERT_EQ(::mknod(file.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // as /dev/null
     EXPECT_FALSE(DataFile(table, file).save());
     EXPECT_TRUE(fs::is_character_file(file));
 }
 
-// Saved by root, another user's file stays theirs; its ACL, or the lack of one, is kept although
-// the directory's default ACL would give a new file one.
+// Saved by root, another user's file stays theirs, and keeps its ACL or its lack of one, which
+// the directory's default ACL would otherwise fill.
 TEST(SavePermissions, OwnerGroupModeAndAclStay)
 {
     if (::geteuid() != 0 || std::system("setfacl --version >/dev/null 2>&1") != 0)
@@ -128,19 +125,17 @@ TEST(SavePermissions, OwnerGroupModeAndAclStay)
     ASSERT_EQ(std::system(("setfacl -d -m u:65534:rw " + directory.path().string()).c_str()), 0);
     writeFile(file, "old");
     ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
-    for (const char* acl : {"-m u:1:r", "-b"}) {
-        SCOPED_TRACE(acl);
-        ASSERT_EQ(std::system(("setfacl " + std::string(acl) + " " + file.string()).c_str()), 0);
+    for (const std::string acl : {"-m u:1:r ", "-b "}) {
+        ASSERT_EQ(std::system(("setfacl " + acl + file.string()).c_str()), 0);
         ASSERT_EQ(::chmod(file.c_str(), 04660), 0);
         const std::string aclBefore = accessAclOf(file);
         EntryTable table = sampleTable(2, 11);
         ASSERT_TRUE(DataFile(table, file).save());
         struct stat status {};
         ASSERT_EQ(::stat(file.c_str(), &status), 0);
-        EXPECT_EQ(status.st_uid, 65534u);
-        EXPECT_EQ(status.st_gid, 65534u);
+        EXPECT_EQ(std::pair(status.st_uid, status.st_gid), std::pair(65534u, 65534u));
         EXPECT_EQ(status.st_mode & 07777, 0660u) << "setuid kept";
-        EXPECT_EQ(accessAclOf(file), aclBefore);
+        EXPECT_EQ(accessAclOf(file), aclBefore) << acl;
     }
 }
 

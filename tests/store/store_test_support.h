@@ -47,19 +47,13 @@ public:
     }
     void finished() override { ++finishes; }
     void loadStoppedEarly() override { ++earlyStops; }
-    bool confirmReplace(ReplaceReason reason) override
-    {
-        questions.push_back(reason);
-        return replace;
-    }
+    bool confirmReplace(ReplaceReason) override { return false; }
 
     Entry current;
     std::vector<Entry> changes;  // the current record as it was at each change notice
     int adds = 0;
     int finishes = 0;
     int earlyStops = 0;
-    std::vector<ReplaceReason> questions;
-    bool replace = false;  // the answer to every question
 
 private:
     EntryTable& table_;
