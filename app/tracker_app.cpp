@@ -76,9 +76,6 @@ int CTrackerApp::run()
     window.setWindowIcon(programIcon());
     SystemMenu systemMenu(window);
     MinimisedIconPainter iconPainter(window);
-    // A signal taken while the window was being made (in the message of a failed load) has
-    // ended only that message's run.
-    if (endedBy == 0)
-        window.exec();
+    window.exec();
     return endedBy == 0 ? 0 : 128 + endedBy;
 }

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 
 #include <array>
 
@@ -73,9 +74,12 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
     model_.releaseInsertions();
     form_->releaseDisplay();
     if (loadStoppedEarly_) {
-        QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Reading File"),
-                            QStringLiteral("Load from File"), QMessageBox::Ok, this);
-        failure.exec();
+        // Told once the window is on the screen, with the records read before the failure.
+        QTimer::singleShot(0, this, [this] {
+            QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Reading File"),
+                                QStringLiteral("Load from File"), QMessageBox::Ok, this);
+            failure.exec();
+        });
     }
 
     controls.value(IDC_NAME)->setFocus();
@@ -245,7 +249,7 @@ void CTrackerDlg::finished()
 
 void CTrackerDlg::loadStoppedEarly()
 {
-    loadStoppedEarly_ = true;  // told once the window is complete
+    loadStoppedEarly_ = true;  // told once the window is complete and shown
 }
 
 bool CTrackerDlg::confirmReplace(ReplaceReason reason)

@@ -613,7 +613,9 @@ void TrackerDlgTest::fileNotReadCompletelyIsReportedAndReplacedOnlyWhenAsked()
     std::filesystem::create_symlink("/proc/self/mem", kDataFileName);
     {
         NextMessageBox failure(QMessageBox::Ok);
-        auto dialog = openWindow();
+        CTrackerDlg dialog;
+        dialog.show();  // the message follows the window
+        QTRY_VERIFY(failure.seen());
         QCOMPARE(failure.text(), QStringLiteral("Load from File"));
         QCOMPARE(failure.caption(), QStringLiteral("Error Reading File"));
         QCOMPARE(failure.icon(), QMessageBox::NoIcon);
