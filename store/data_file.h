@@ -22,13 +22,11 @@ public:
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
 
-    // Adds the file's records to the table; a missing file is created empty, owner-only.
-    // Anything but a regular file, or a file that cannot be opened, leaves the table as it is.
-    // Temporary files that killed saves left beside the file are removed first.
+    // Adds the file's records to the table; a missing file is created empty, owner-only, and
+    // anything but a regular file leaves the table as it is. Killed saves' leftovers go first.
     void load();
-    // Replaces the file with the whole table, or leaves it untouched and returns false. The
-    // client is asked first where the file is not the one last loaded or saved, or was not
-    // read completely.
+    // Replaces the file with the whole table, or leaves it untouched and returns false; asks
+    // the client first where the file changed since it was read, or was not read completely.
     bool save();
 
     const std::filesystem::path& path() const { return path_; }

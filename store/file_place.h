@@ -1,7 +1,6 @@
 #pragma once
 
 #include "file_descriptor.h"
-#include "file_identity.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,5 +1,7 @@
 #include "file_place.h"
 
+#include "file_identity.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
