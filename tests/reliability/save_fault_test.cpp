@@ -139,14 +139,16 @@ TEST_F(SaveFault, DirectoryWhereTheFileShouldBe)
     }
 }
 
-// A file the user may write but not replace (a directory the user may not write, or a sticky
-// one where only the file's owner may rename over it) is written in place and keeps its owner.
+// A file the user may write but not replace (in a directory the user may not write, or in a
+// sticky one where only the file's owner may rename over it) is written in place.
 TEST_F(SaveFault, WrittenInPlaceWhereItCannotBeReplaced)
 {
     fs::permissions(file_, fs::perms(0666));
     for (const auto directoryMode : {fs::perms(0755), fs::perms(01777)}) {
         fs::permissions(directory_, directoryMode);
-        const int code = runInChild([&] { return becomeNobody() ? saveReportedFailure(newTable_, file_) : kChildUnavailable; });
+        const int code = runInChild([&] {
+            return becomeNobody() ? saveReportedFailure(newTable_, file_) : kChildUnavailable;
+        });
         if (code == kChildUnavailable)
             GTEST_SKIP() << "cannot drop to the user nobody (65534) here";
         EXPECT_EQ(code, 1) << "save() did not write the file";
