@@ -48,7 +48,7 @@ void DataFile::load()
     if (place) {
         SafeFile::removeAbandoned(*place);
         // Non-blocking, so that a FIFO in the file's place cannot hold up the start.
-        file = place->open(O_RDONLY | O_NONBLOCK);
+        file = place->open(O_RDONLY | O_NONBLOCK | O_NOCTTY);
         if (!file && errno == ENOENT)
             file = createEmptyFile(*place);
     }
