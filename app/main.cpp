@@ -1,9 +1,11 @@
+#include "memory_protection.h"
 #include "tracker_app.h"
 
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    protectMemory();  // before anything reads the data file
     if (!CTrackerApp::displayAvailable()) {
         std::fputs("nimbrel: no display to show the window on (neither DISPLAY nor "
                    "WAYLAND_DISPLAY is set)\n",

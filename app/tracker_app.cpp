@@ -3,6 +3,7 @@
 #include "minimised_icon_painter.h"
 #include "program_icon.h"
 #include "system_menu.h"
+#include "termination_signals.h"
 #include "tracker_dlg.h"
 
 #include <QFileInfo>
@@ -63,10 +64,18 @@ int CTrackerApp::run()
         return 1;
     }
 
+    // TERM, INT and HUP end the program as Cancel does, without saving; they are taken
+    // between events, so never while a save is writing.
+    TerminationSignals termination;
+    int endedBy = 0;
+    connect(&termination, &TerminationSignals::received, this, [&endedBy](int signalNumber) {
+        endedBy = signalNumber;
+        exit(128 + signalNumber);  // ends the message boxes' event loops too
+    });
     CTrackerDlg window;
     window.setWindowIcon(programIcon());
     SystemMenu systemMenu(window);
     MinimisedIconPainter iconPainter(window);
     window.exec();
-    return 0;
+    return endedBy == 0 ? 0 : 128 + endedBy;
 }

@@ -1,5 +1,6 @@
 #include "data_file.h"
 
+#include "file_place.h"
 #include "record_reader.h"
 #include "record_writer.h"
 #include "safe_file.h"
@@ -7,6 +8,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <new>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,13 +19,12 @@ namespace {
 constexpr std::size_t kReadChunkSize = 1 << 20;
 
 // Creates the missing data file empty and owner-only, whatever the umask.
-void createEmptyFile(const std::filesystem::path& path)
+FileDescriptor createEmptyFile(const FilePlace& place)
 {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (descriptor < 0)
-        return;
-    ::fchmod(descriptor, 0600);
-    ::close(descriptor);
+    FileDescriptor file = place.open(O_RDONLY | O_CREAT | O_EXCL, 0600);
+    if (file)
+        ::fchmod(file.get(), 0600);
+    return file;
 }
 
 }  // namespace
@@ -40,37 +41,82 @@ DataFile::~DataFile() = default;
 
 void DataFile::load()
 {
-    const int descriptor = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        if (errno == ENOENT)
-            createEmptyFile(path_);
+    known_.reset();
+    notReadCompletely_ = false;
+    const std::optional<FilePlace> place = FilePlace::find(path_);
+    FileDescriptor file;
+    if (place) {
+        SafeFile::removeAbandoned(*place);
+        // Non-blocking, so that a FIFO in the file's place cannot hold up the start.
+        file = place->open(O_RDONLY | O_NONBLOCK | O_NOCTTY);
+        if (!file && errno == ENOENT)
+            file = createEmptyFile(*place);
+    }
+    struct stat status {};
+    if (file && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        known_ = identityOf(file.get());
+        const std::size_t rowsBefore = table_.count();
+        const bool whole = readRecords(file.get());
+        notReadCompletely_ = !whole || (status.st_size > 0 && table_.count() == rowsBefore);
         client_->finished();
+        if (!whole)
+            client_->loadStoppedEarly();
         return;
     }
-
-    RecordReader reader(*client_);
-    // Not zeroed first: a small file should not cost touching a whole chunk of memory.
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
-    for (;;) {
-        const ssize_t received = ::read(descriptor, buffer.get(), kReadChunkSize);
-        if (received < 0 && errno == EINTR)
-            continue;
-        if (received <= 0)
-            break;  // a read error counts as the end of the file
-        reader.feed({buffer.get(), static_cast<std::size_t>(received)});
-    }
-    ::close(descriptor);
-    reader.finish();
     client_->finished();
+}
+
+// Returns whether the file was read to its end; the records read before a read error or
+// before memory ran out are kept.
+bool DataFile::readRecords(int descriptor)
+{
+    RecordReader reader(*client_);
+    bool whole = true;
+    try {
+        // Not zeroed first: a small file should not cost touching a whole chunk of memory.
+        const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
+        for (;;) {
+            const ssize_t received = ::read(descriptor, buffer.get(), kReadChunkSize);
+            if (received < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            whole = received >= 0;
+            if (received <= 0)
+                break;
+            reader.feed({buffer.get(), static_cast<std::size_t>(received)});
+        }
+    } catch (const std::bad_alloc&) {
+        whole = false;
+    }
+    // The record read last is kept as at the end of the file.
+    try {
+        reader.finish();
+    } catch (const std::bad_alloc&) {
+        whole = false;
+    }
+    return whole;
 }
 
 bool DataFile::save()
 {
     SafeFile file(path_);
-    const bool saved = file.open()
+    const bool saved = file.open() && mayReplace(file.existing())
         && writeRecords(table_, *client_,
                         [&file](std::string_view bytes) { return file.write(bytes); })
         && file.commit();
+    if (saved) {
+        known_ = file.committed();
+        notReadCompletely_ = false;
+    }
     client_->finished();
     return saved;
+}
+
+// A file that is gone, or that was never read, holds nothing that a save could lose.
+bool DataFile::mayReplace(const std::optional<FileIdentity>& onDisk)
+{
+    if (!onDisk || !known_)
+        return true;
+    if (*onDisk != *known_)
+        return client_->confirmReplace(ReplaceReason::ChangedSinceLoad);
+    return !notReadCompletely_ || client_->confirmReplace(ReplaceReason::NotReadCompletely);
 }

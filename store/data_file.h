@@ -2,9 +2,11 @@
 
 #include "data_file_client.h"
 #include "entry_table.h"
+#include "file_identity.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 class TableClient;
 
@@ -20,17 +22,23 @@ public:
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
 
-    // Adds the file's records to the table; a missing file is created empty, owner-only.
-    // A file that can be neither read nor created leaves the table as it is.
+    // Adds the file's records to the table; a missing file is created empty, owner-only, and
+    // anything but a regular file leaves the table as it is. Killed saves' leftovers go first.
     void load();
-    // Replaces the file with the whole table, or leaves it untouched and returns false.
+    // Replaces the file with the whole table, or leaves it untouched and returns false; asks
+    // the client first where the file changed since it was read, or was not read completely.
     bool save();
 
     const std::filesystem::path& path() const { return path_; }
 
 private:
+    bool readRecords(int descriptor);
+    bool mayReplace(const std::optional<FileIdentity>& onDisk);
+
     EntryTable& table_;
     std::filesystem::path path_;
     std::unique_ptr<TableClient> ownClient_;
     DataFileClient* client_;
+    std::optional<FileIdentity> known_;  // the file as last loaded or saved
+    bool notReadCompletely_ = false;
 };

@@ -2,6 +2,12 @@
 
 #include "entry.h"
 
+// Why a save asks before it replaces the data file.
+enum class ReplaceReason {
+    ChangedSinceLoad,   // another program replaced or rewrote the file since it was read
+    NotReadCompletely,  // the load stopped early, or found no record in a file that has bytes
+};
+
 // The caller of a load or a save. It owns the current record that the reader fills and the
 // writer fills row by row, and is told what happens to it so that its display stays current.
 class DataFileClient {
@@ -15,4 +21,8 @@ public:
     virtual void addCurrentRecord() = 0;
     // Loading or saving is over.
     virtual void finished() = 0;
+    // The load stopped before the end of the file (a read error, or memory ran out).
+    virtual void loadStoppedEarly() = 0;
+    // Whether the save may replace the file all the same.
+    virtual bool confirmReplace(ReplaceReason reason) = 0;
 };

@@ -1,48 +1,71 @@
 #include "safe_file.h"
 
 #include <cerrno>
-#include <string>
-#include <system_error>
+#include <new>
+#include <random>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <sys/xattr.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The file a save really replaces: the end of a chain of symbolic links, or the path itself.
-fs::path resolveLinks(const fs::path& path)
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+constexpr std::string_view kNameLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kRandomLetters = 6;
+
+// The name a save gives its temporary file: ".nimbrel.nbd.XXXXXX" for "nimbrel.nbd".
+std::string temporaryPrefix(const FilePlace& place)
 {
-    fs::path resolved = path;
-    std::error_code error;
-    for (int depth = 0; depth < 40 && fs::is_symlink(resolved, error); ++depth) {
-        const fs::path link = fs::read_symlink(resolved, error);
-        if (error)
-            break;
-        resolved = link.is_absolute() ? link : resolved.parent_path() / link;
+    return '.' + place.name() + '.';
+}
+
+bool isTemporaryName(std::string_view name, const std::string& prefix)
+{
+    return name.size() == prefix.size() + kRandomLetters && name.starts_with(prefix)
+        && name.find_first_not_of(kNameLetters, prefix.size()) == std::string_view::npos;
+}
+
+bool sameFile(int directory, const std::string& name, const struct stat& file)
+{
+    struct stat named {};
+    return ::fstatat(directory, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+}
+
+// Copies the access ACL, or removes one that a default ACL of the directory gave the copy.
+int copyAccessAcl(int from, int to)
+{
+    const ssize_t size = ::fgetxattr(from, kAccessAcl, nullptr, 0);
+    if (size < 0) {
+        if (errno != ENODATA && errno != ENOTSUP)
+            return errno;
+        const bool removed = ::fremovexattr(to, kAccessAcl) == 0 || errno == ENODATA
+            || errno == ENOTSUP;
+        return removed ? 0 : errno;
     }
-    return resolved;
+    std::string acl(static_cast<std::size_t>(size), '\0');
+    const ssize_t read = ::fgetxattr(from, kAccessAcl, acl.data(), acl.size());
+    if (read < 0 || ::fsetxattr(to, kAccessAcl, acl.data(), static_cast<std::size_t>(read), 0) != 0)
+        return errno;
+    return 0;
 }
 
-fs::path directoryOf(const fs::path& file)
+void syncDirectory(int directory)
 {
-    return file.has_parent_path() ? file.parent_path() : fs::path(".");
-}
-
-bool syncDirectory(const fs::path& directory)
-{
-    const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool synced = ::fsync(descriptor) == 0;
-    return ::close(descriptor) == 0 && synced;
+    const FileDescriptor opened(::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened)
+        ::fsync(opened.get());  // a failure only leaves the rename less durable
 }
 
 }  // namespace
 
-SafeFile::SafeFile(fs::path target) : target_(resolveLinks(target)) {}
+SafeFile::SafeFile(fs::path target) : target_(std::move(target)) {}
 
 SafeFile::~SafeFile()
 {
@@ -51,32 +74,85 @@ SafeFile::~SafeFile()
 
 bool SafeFile::open()
 {
-    // A file its owner made read-only is refused as it would be when opened for writing; the
-    // rename alone would replace it regardless.
-    if (::faccessat(AT_FDCWD, target_.c_str(), F_OK, AT_EACCESS) == 0
-        && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0)
+    place_ = FilePlace::find(target_);
+    if (!place_)
         return false;
-    std::string name = '.' + target_.filename().string() + ".XXXXXX";
-    name = (directoryOf(target_) / name).string();
-    descriptor_ = ::mkostemp(name.data(), O_CLOEXEC);
-    if (descriptor_ < 0)
+    struct stat old {};
+    const bool exists =
+        ::fstatat(place_->directory(), place_->name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
         return false;
-    temporary_ = name.data();
-
-    // mkostemp's 0600 is narrowed by the umask, but a new data file is exactly owner-only.
-    struct stat existing {};
-    const bool exists = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    if (::fchmod(descriptor_, exists ? existing.st_mode & 07777 : 0600) != 0) {
-        discard();
-        return false;
+    if (exists) {
+        // Opening for writing refuses a file the user may not write, which a rename would
+        // replace regardless; it is never done to a device or a FIFO.
+        if (!S_ISREG(old.st_mode))
+            return false;
+        existingFile_ = place_->open(O_WRONLY | O_NONBLOCK | O_NOCTTY);
+        if (!existingFile_ || ::fstat(existingFile_.get(), &old) != 0 || !S_ISREG(old.st_mode))
+            return false;
+        existing_ = identityOf(existingFile_.get());
     }
-    return true;
+    const int error = createTemporary(exists ? &old : nullptr);
+    if (error == 0)
+        return true;
+    discard();
+    inPlace_ = exists && (error == EACCES || error == EPERM || error == ENOTSUP);
+    return inPlace_;
+}
+
+// Returns 0 or the error that stopped it.
+int SafeFile::createTemporary(const struct stat* old)
+{
+    const int directory = place_->directory();
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
+    while (!temporary_) {
+        std::string name = temporaryPrefix(*place_);
+        for (std::size_t i = 0; i < kRandomLetters; ++i)
+            name += kNameLetters[letter(random)];
+        temporary_.reset(::openat(directory, name.c_str(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!temporary_) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        temporaryName_ = name;
+        // Held until the save ends, so that a program starting meanwhile does not take the
+        // file for abandoned; one that removed it just before the lock gets a new name.
+        struct stat created {};
+        if (::flock(temporary_.get(), LOCK_EX) != 0 || ::fstat(temporary_.get(), &created) != 0)
+            return errno;
+        if (!sameFile(directory, name, created)) {
+            temporary_.reset();
+            temporaryName_.clear();
+        }
+    }
+    // The file stays owner-only until it is complete, whatever the umask or the ACLs.
+    if (::fchmod(temporary_.get(), 0600) != 0)
+        return errno;
+    if (!old)
+        return 0;
+    if (::fchown(temporary_.get(), old->st_uid, old->st_gid) != 0)
+        return errno;
+    if (const int error = copyAccessAcl(existingFile_.get(), temporary_.get()))
+        return error;
+    mode_ = old->st_mode & 0777;  // never setuid, setgid or sticky
+    return ::fchmod(temporary_.get(), 0600) == 0 ? 0 : errno;
 }
 
 bool SafeFile::write(std::string_view bytes)
 {
+    if (inPlace_) {
+        try {
+            content_.append(bytes);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
     while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+        const ssize_t written = ::write(temporary_.get(), bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
@@ -90,29 +166,89 @@ bool SafeFile::write(std::string_view bytes)
 
 bool SafeFile::commit()
 {
-    if (descriptor_ < 0)
-        return false;
-    const bool synced = ::fsync(descriptor_) == 0;
-    const bool closed = ::close(descriptor_) == 0;
-    descriptor_ = -1;
-    if (!synced || !closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (inPlace_)
+        return commitInPlace();
+    if (!temporary_ || ::fchmod(temporary_.get(), mode_) != 0 || ::fsync(temporary_.get()) != 0) {
         discard();
         return false;
     }
-    temporary_.clear();
-    // The new file is in place; a failed directory sync only leaves the rename less durable.
-    syncDirectory(directoryOf(target_));
+    const std::optional<FileIdentity> written = identityOf(temporary_.get());
+    const int directory = place_->directory();
+    if (!written || !stillInPlace()
+        || ::renameat(directory, temporaryName_.c_str(), directory, place_->name().c_str())
+            != 0) {
+        discard();
+        return false;
+    }
+    temporaryName_.clear();
+    temporary_.reset();
+    committed_ = written;
+    syncDirectory(directory);
     return true;
+}
+
+// The method of last resort: a failure part way leaves the file damaged.
+bool SafeFile::commitInPlace()
+{
+    const int file = existingFile_.get();
+    const auto size = static_cast<off_t>(content_.size());
+    // Where the file system can, the room is claimed first, so that a full disk is met before
+    // anything of the old content is overwritten.
+    if (size > 0 && ::fallocate(file, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP)
+        return false;
+    std::string_view rest = content_;
+    while (!rest.empty()) {
+        const ssize_t written =
+            ::pwrite(file, rest.data(), rest.size(), size - static_cast<off_t>(rest.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+    if (::ftruncate(file, size) != 0 || ::fsync(file) != 0)
+        return false;
+    committed_ = identityOf(file);
+    return committed_.has_value();
+}
+
+// Whether the name still leads to the file that open() found, or still to none.
+bool SafeFile::stillInPlace() const
+{
+    struct stat named {};
+    if (::fstatat(place_->directory(), place_->name().c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT && !existing_;
+    return existing_ && named.st_dev == existing_->device && named.st_ino == existing_->inode;
 }
 
 void SafeFile::discard()
 {
-    if (descriptor_ >= 0) {
-        ::close(descriptor_);
-        descriptor_ = -1;
+    if (!temporaryName_.empty()) {
+        ::unlinkat(place_->directory(), temporaryName_.c_str(), 0);
+        temporaryName_.clear();
     }
-    if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
+    temporary_.reset();
+}
+
+void SafeFile::removeAbandoned(const FilePlace& place)
+{
+    FileDescriptor listing(::openat(place.directory(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* const entries = listing ? ::fdopendir(listing.get()) : nullptr;
+    if (!entries)
+        return;
+    listing.release();
+    const int directory = ::dirfd(entries);
+    const std::string prefix = temporaryPrefix(place);
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!isTemporaryName(entry->d_name, prefix))
+            continue;
+        const FileDescriptor file(
+            ::openat(directory, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat status {};
+        if (file && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)
+            && status.st_uid == ::geteuid() && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0
+            && sameFile(directory, entry->d_name, status))
+            ::unlinkat(directory, entry->d_name, 0);
     }
+    ::closedir(entries);
 }

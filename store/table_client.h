@@ -4,7 +4,8 @@
 #include "entry_table.h"
 
 // The caller of a load or a save when there is no window: keeps the current record itself,
-// inserts each completed record as row 0 and shows nothing.
+// inserts each completed record as row 0 and shows nothing. A file that is not what it was
+// read as is never replaced.
 class TableClient final : public DataFileClient {
 public:
     explicit TableClient(EntryTable& table) : table_(table) {}
@@ -13,6 +14,8 @@ public:
     void currentRecordChanged() override {}
     void addCurrentRecord() override;
     void finished() override;
+    void loadStoppedEarly() override {}
+    bool confirmReplace(ReplaceReason) override { return false; }
 
 private:
     EntryTable& table_;

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 
 #include <array>
 
@@ -72,6 +73,14 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
     dataFile_.load();
     model_.releaseInsertions();
     form_->releaseDisplay();
+    if (loadStoppedEarly_) {
+        // Told once the window is on the screen, with the records read before the failure.
+        QTimer::singleShot(0, this, [this] {
+            QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Reading File"),
+                                QStringLiteral("Load from File"), QMessageBox::Ok, this);
+            failure.exec();
+        });
+    }
 
     controls.value(IDC_NAME)->setFocus();
 }
@@ -139,14 +148,16 @@ void CTrackerDlg::clear()
     form_->clearForm();
 }
 
-// Returns whether the file was written; the user has been told when it was not.
+// Returns whether the file was written; the user has been told when it was not, or has
+// declined to replace it.
 bool CTrackerDlg::save()
 {
     view_->setUpdatesEnabled(false);
     form_->readForm();
     form_->holdDisplay();
+    saveDeclined_ = false;
     const bool saved = dataFile_.save();
-    if (!saved) {
+    if (!saved && !saveDeclined_) {
         QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Writing File"),
                             QStringLiteral("Save to File"), QMessageBox::Ok, this);
         failure.exec();
@@ -235,4 +246,23 @@ void CTrackerDlg::addCurrentRecord()
 void CTrackerDlg::finished()
 {
     form_->clearForm();
+}
+
+void CTrackerDlg::loadStoppedEarly()
+{
+    loadStoppedEarly_ = true;  // told once the window is complete and shown
+}
+
+bool CTrackerDlg::confirmReplace(ReplaceReason reason)
+{
+    const QString file = QString::fromLocal8Bit(kDataFileName);
+    const QString problem = reason == ReplaceReason::ChangedSinceLoad
+        ? QStringLiteral("%1 has been changed by another program since it was loaded.").arg(file)
+        : QStringLiteral("%1 could not be read completely.").arg(file);
+    QMessageBox question(QMessageBox::Warning, QCoreApplication::applicationName(),
+                         problem + QStringLiteral("\r\nDo you want to replace it with this list?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::No);
+    saveDeclined_ = question.exec() != QMessageBox::Yes;
+    return !saveDeclined_;
 }

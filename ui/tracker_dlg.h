@@ -42,6 +42,8 @@ private:
     void currentRecordChanged() override;
     void addCurrentRecord() override;
     void finished() override;
+    void loadStoppedEarly() override;
+    bool confirmReplace(ReplaceReason reason) override;
 
     EntryTable table_;
     EntryTableModel model_;
@@ -49,4 +51,6 @@ private:
     EntryTableView* view_ = nullptr;
     std::unique_ptr<EntryForm> form_;
     std::unique_ptr<ColumnWidths> columnWidths_;
+    bool loadStoppedEarly_ = false;
+    bool saveDeclined_ = false;  // the user answered No to replacing the file
 };

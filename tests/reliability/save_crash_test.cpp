@@ -1,5 +1,7 @@
-// A save killed at any moment leaves either the complete old file or the complete new one.
+// A save killed at any moment leaves either the complete old file or the complete new one, and
+// no copy of the passwords stays behind: not the temporary file, not a core dump.
 #include "data_file.h"
+#include "file_descriptor.h"
 #include "save_test_support.h"
 #include "temporary_directory.h"
 
@@ -7,11 +9,17 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <random>
 #include <thread>
+#include <tuple>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,6 +127,57 @@ TEST(SaveCrash, KilledAtRandomMomentsLeavesTheOldOrTheNewFile)
     EXPECT_EQ(loaded.count(), kRows);
     // The test means something only if many kills hit a running save.
     EXPECT_GE(beforeRename, kKills / 4);
+}
+
+// The program itself, run as nobody: at start it removes the temporary files of its killed
+// saves (only the user's own, and none that a running save holds), its memory cannot be dumped,
+// and TERM ends it through its own way out, not by the default action.
+TEST(SaveCrash, ProgramCleansUpCannotDumpAndEndsOnTerm)
+{
+    TemporaryDirectory directory;
+    fs::permissions(directory.path(), fs::perms(0777));
+    const fs::path abandoned = directory.path() / ".nimbrel.nbd.abc123";
+    const fs::path held = directory.path() / ".nimbrel.nbd.Held01";
+    const fs::path roots = directory.path() / ".nimbrel.nbd.Roots1";
+    for (const fs::path& copy : {abandoned, held, roots}) {
+        writeFile(copy, "a copy of the list");
+        ASSERT_EQ(::chown(copy.c_str(), copy == roots ? 0 : 65534, 0), 0);
+    }
+    const FileDescriptor lock(::open(held.c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::flock(lock.get(), LOCK_EX), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!becomeNobody() || ::chdir(directory.path().c_str()) != 0)
+            ::_exit(kChildUnavailable);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(NIMBREL_PROGRAM, NIMBREL_PROGRAM, nullptr);
+        ::_exit(kChildSetupFailed);
+    }
+    const fs::path proc = "/proc/" + std::to_string(child);
+    bool catchesTerm = false;  // its handler is in place
+    for (int i = 0; i < 300 && !catchesTerm; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::ifstream status(proc / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("SigCgt:"))
+                catchesTerm = (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    std::ifstream limits(proc / "limits");
+    const std::string limitText{std::istreambuf_iterator<char>(limits), {}};
+    struct stat procFile {};
+    ::stat((proc / "environ").c_str(), &procFile);
+    ::kill(child, catchesTerm ? SIGTERM : SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kChildUnavailable)
+        GTEST_SKIP() << "cannot drop to the user nobody (65534) here";
+    ASSERT_TRUE(catchesTerm);
+    EXPECT_NE(limitText.find("Max core file size        0                    0"), std::string::npos);
+    EXPECT_EQ(procFile.st_uid, 0u) << "a dumpable process owns its files in /proc";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+    EXPECT_EQ(std::tuple(fs::exists(abandoned), fs::exists(held), fs::exists(roots)),
+              std::tuple(false, true, true));
 }
 
 }  // namespace

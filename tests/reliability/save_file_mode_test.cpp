@@ -1,12 +1,18 @@
-// What a save keeps of the file it replaces: a symbolic link stays a link, the permission bits
-// stay, and a file the program creates is readable by its owner only, whatever the umask.
+// What a save keeps of the file it replaces: a symbolic link stays a link, the owner, group,
+// permission bits and ACL stay, and a file the program creates is readable by its owner only,
+// whatever the umask. Nothing but a regular file the user may reach is ever replaced.
 #include "data_file.h"
 #include "save_test_support.h"
 #include "temporary_directory.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -15,6 +21,14 @@ namespace {
 fs::perms permissionsOf(const fs::path& path)
 {
     return fs::status(path).permissions() & fs::perms::mask;
+}
+
+// The file's access ACL as stored, or nothing where it has none.
+std::string accessAclOf(const fs::path& path)
+{
+    char acl[256];
+    const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl);
+    return std::string(acl, size > 0 ? static_cast<std::size_t>(size) : 0);
 }
 
 class UmaskScope {
@@ -71,6 +85,57 @@ TEST(SaveThroughLink, TargetGetsTheContentAndTheLinkStays)
             EXPECT_EQ(hiddenFilesIn(directory.path()), std::vector<std::string>{});
             EXPECT_EQ(hiddenFilesIn(directory.path() / "elsewhere"), std::vector<std::string>{});
         }
+    }
+}
+
+// As in /tmp: a link that another user plants in a sticky directory everyone may write.
+TEST(SaveThroughLink, OnlyARegularFileTheUserMayReachIsReplaced)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a link to another user needs root";
+    TemporaryDirectory directory;
+    const fs::path file = directory.path() / "shared" / kDataFileName;
+    const fs::path victim = directory.path() / "victim";
+    fs::create_directory(file.parent_path());
+    fs::permissions(file.parent_path(), fs::perms(01777));
+    writeFile(victim, "victim");
+    fs::create_symlink(victim, file);
+    EntryTable table = sampleTable(2, 10);
+    ASSERT_EQ(::lchown(file.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(DataFile(table, file).save());
+    EXPECT_EQ(readFile(victim), "victim");
+    ASSERT_EQ(::lchown(file.c_str(), 0, 0), 0);  // the user's own link is followed
+    EXPECT_TRUE(DataFile(table, file).save());
+    EXPECT_EQ(readFile(victim), fileBytesOf(table));
+
+    fs::remove(file);
+    ASSERT_EQ(::mknod(file.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // as /dev/null
+    EXPECT_FALSE(DataFile(table, file).save());
+    EXPECT_TRUE(fs::is_character_file(file));
+}
+
+// Saved by root, another user's file stays theirs, and keeps its ACL or its lack of one, which
+// the directory's default ACL would otherwise fill.
+TEST(SavePermissions, OwnerGroupModeAndAclStay)
+{
+    if (::geteuid() != 0 || std::system("setfacl --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs root and setfacl (package acl)";
+    TemporaryDirectory directory;
+    const fs::path file = directory.path() / kDataFileName;
+    ASSERT_EQ(std::system(("setfacl -d -m u:65534:rw " + directory.path().string()).c_str()), 0);
+    writeFile(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    for (const std::string acl : {"-m u:1:r ", "-b "}) {
+        ASSERT_EQ(std::system(("setfacl " + acl + file.string()).c_str()), 0);
+        ASSERT_EQ(::chmod(file.c_str(), 04660), 0);
+        const std::string aclBefore = accessAclOf(file);
+        EntryTable table = sampleTable(2, 11);
+        ASSERT_TRUE(DataFile(table, file).save());
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0);
+        EXPECT_EQ(std::pair(status.st_uid, status.st_gid), std::pair(65534u, 65534u));
+        EXPECT_EQ(status.st_mode & 07777, 0660u) << "setuid kept";
+        EXPECT_EQ(accessAclOf(file), aclBefore) << acl;
     }
 }
 

@@ -46,11 +46,14 @@ public:
         current = Entry{};
     }
     void finished() override { ++finishes; }
+    void loadStoppedEarly() override { ++earlyStops; }
+    bool confirmReplace(ReplaceReason) override { return false; }
 
     Entry current;
     std::vector<Entry> changes;  // the current record as it was at each change notice
     int adds = 0;
     int finishes = 0;
+    int earlyStops = 0;
 
 private:
     EntryTable& table_;

@@ -2,6 +2,7 @@
 
 #include "dialog_builder.h"
 #include "dialog_control.h"
+#include "modal_watch.h"
 #include "next_message_box.h"
 #include "resource.h"
 #include "temporary_directory.h"
@@ -170,6 +171,8 @@ private slots:
     void ctrlEnterBreaksTheNotesLine();
     void failedSaveKeepsTheWindowOpen();
     void fullDiskDuringQuitKeepsTheWindowAndTheFile();
+    void fileSavedByAnotherWindowIsReplacedOnlyWhenAsked();
+    void fileNotReadCompletelyIsReportedAndReplacedOnlyWhenAsked();
     void unchangedFieldsKeepTheirBytes();
     void editedFieldKeepsItsCodePage();
     void longTextsAreKept();
@@ -612,6 +615,59 @@ void TrackerDlgTest::tableHasNoKeyboardCopy()
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::keyClick(table(*dialog), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
+void TrackerDlgTest::fileSavedByAnotherWindowIsReplacedOnlyWhenAsked()
+{
+    auto first = openWindow();
+    auto second = openWindow();
+    typeRecord(*first, {"First"});
+    press(*first, IDC_ADD);
+    press(*first, IDC_SAVE);
+    typeRecord(*second, {"Second"});
+    press(*second, IDC_ADD);
+    QString question;
+    ModalWatch enter(second.get(), [&question](QWidget* box) {
+        question = qobject_cast<QMessageBox*>(box)->text();
+        QTest::keyClick(box, Qt::Key_Return);  // the default answer
+    });
+    press(*second, IDOK);
+    QCOMPARE(question, QStringLiteral("nimbrel.nbd has been changed by another program since it "
+                                      "was loaded.\r\nDo you want to replace it with this list?"));
+    QVERIFY(second->isVisible());
+    QCOMPARE(readDataFile(), fileBytes({{"First", "", "", "", "", ""}}));
+
+    NextMessageBox yes(QMessageBox::Yes);
+    press(*second, IDOK);
+    QCOMPARE(yes.caption(), QCoreApplication::applicationName());
+    QCOMPARE(yes.icon(), QMessageBox::Warning);
+    QVERIFY(!second->isVisible());
+    QCOMPARE(readDataFile(), fileBytes({{"Second", "", "", "", "", ""}}));
+}
+
+void TrackerDlgTest::fileNotReadCompletelyIsReportedAndReplacedOnlyWhenAsked()
+{
+    // Reading this process's memory at address 0 fails with an I/O error.
+    std::filesystem::create_symlink("/proc/self/mem", kDataFileName);
+    {
+        NextMessageBox failure(QMessageBox::Ok);
+        CTrackerDlg dialog;
+        dialog.show();  // the message follows the window
+        QTRY_VERIFY(failure.seen());
+        QCOMPARE(failure.text(), QStringLiteral("Load from File"));
+        QCOMPARE(failure.caption(), QStringLiteral("Error Reading File"));
+        QCOMPARE(failure.icon(), QMessageBox::NoIcon);
+    }
+    std::filesystem::remove(kDataFileName);
+    const std::string utf16("\xff\xfeN\0A\0M\0E\0=\0A\0\r\0\n\0", 18);
+    writeDataFile(utf16);
+    auto dialog = openWindow();
+    NextMessageBox no(QMessageBox::No);
+    press(*dialog, IDOK);
+    QCOMPARE(no.text(), QStringLiteral("nimbrel.nbd could not be read completely.\r\n"
+                                       "Do you want to replace it with this list?"));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(readDataFile(), utf16);
 }
 
 void TrackerDlgTest::unchangedFieldsKeepTheirBytes()

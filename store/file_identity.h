@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// Tells one state of a file from another: a name that now leads to another file (replaced by a
+// rename) or the same file with other contents.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of an open file; none if it cannot be had.
+std::optional<FileIdentity> identityOf(int descriptor);
