@@ -35,14 +35,14 @@ FileDescriptor openDirectory(int directory, const char* name)
     return FileDescriptor(::openat(directory, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
-// The kernel's protected_symlinks rule.
-bool mayFollow(int directory, const struct stat& link)
+// The kernel's protected_symlinks and protected_regular rules.
+bool trustsOwner(int directory, uid_t owner)
 {
     struct stat holder {};
     if (::fstat(directory, &holder) != 0)
         return false;
     const bool shared = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == holder.st_uid;
+    return !shared || owner == ::geteuid() || owner == holder.st_uid;
 }
 
 std::optional<std::string> linkTarget(int directory, const std::string& name, off_t size)
@@ -80,7 +80,7 @@ std::optional<FilePlace> FilePlace::find(const std::filesystem::path& path)
             return std::nullopt;
         }
         if (S_ISLNK(status.st_mode)) {
-            const auto target = ++links <= kMostLinks && mayFollow(directory.get(), status)
+            const auto target = ++links <= kMostLinks && trustsOwner(directory.get(), status.st_uid)
                 ? linkTarget(directory.get(), name, status.st_size)
                 : std::nullopt;
             if (!target)
@@ -102,6 +102,11 @@ FileDescriptor FilePlace::open(int flags, unsigned mode) const
 {
     return FileDescriptor(
         ::openat(directory_.get(), name_.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
+}
+
+bool FilePlace::trusts(uid_t owner) const
+{
+    return trustsOwner(directory_.get(), owner);
 }
 
 std::optional<FileIdentity> identityOf(int descriptor)

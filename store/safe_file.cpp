@@ -96,7 +96,10 @@ bool SafeFile::open()
     if (error == 0)
         return true;
     discard();
-    inPlace_ = exists && (error == EACCES || error == EPERM || error == ENOTSUP);
+    // Another user's file in a shared sticky directory may have been laid there to receive
+    // the list; it is written only where it could also have been replaced.
+    inPlace_ = exists && (error == EACCES || error == EPERM || error == ENOTSUP)
+        && place_->trusts(old.st_uid);
     return inPlace_;
 }
 

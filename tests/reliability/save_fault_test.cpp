@@ -144,15 +144,24 @@ TEST_F(SaveFault, DirectoryWhereTheFileShouldBe)
 TEST_F(SaveFault, WrittenInPlaceWhereItCannotBeReplaced)
 {
     fs::permissions(file_, fs::perms(0666));
-    for (const auto directoryMode : {fs::perms(0755), fs::perms(01777)}) {
+    // In a shared sticky directory, a third user's file is not written.
+    const struct {
+        fs::perms directoryMode;
+        uid_t fileOwner;
+        bool written;
+    } cases[] = {{fs::perms(0755), 0, true}, {fs::perms(01777), 0, true},
+                 {fs::perms(01777), 4321, false}};
+    for (const auto& [directoryMode, fileOwner, written] : cases) {
         fs::permissions(directory_, directoryMode);
+        if (::chown(file_.c_str(), fileOwner, static_cast<gid_t>(-1)) != 0)
+            GTEST_SKIP() << "cannot give the file to another user here";
         const int code = runInChild([&] {
             return becomeNobody() ? saveReportedFailure(newTable_, file_) : kChildUnavailable;
         });
         if (code == kChildUnavailable)
             GTEST_SKIP() << "cannot drop to the user nobody (65534) here";
-        EXPECT_EQ(code, 1) << "save() did not write the file";
-        EXPECT_EQ(readFile(file_), newBytes_);
+        EXPECT_EQ(code, written ? 1 : 0);
+        EXPECT_EQ(readFile(file_), written ? newBytes_ : oldBytes_);
         EXPECT_EQ(fs::status(file_).permissions(), fs::perms(0666));
         EXPECT_EQ(hiddenFilesIn(directory_), std::vector<std::string>{});
         writeFile(file_, oldBytes_);
