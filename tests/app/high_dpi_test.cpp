@@ -13,8 +13,8 @@
 
 namespace {
 
-// Every visible control of both windows, in device pixels relative to its window, one line
-// each: "class x y width height".
+// Both windows and every visible control in them, in device pixels relative to the window, one
+// line each: "class x y width height".
 QStringList placements()
 {
     const DataDirectory directory;
@@ -26,8 +26,7 @@ QStringList placements()
         if (!QTest::qWaitForWindowExposed(top))
             return {};
         const qreal ratio = top->devicePixelRatio();
-        lines << QStringLiteral("window 0 0 %1 %2").arg(top->width() * ratio).arg(top->height() * ratio);
-        for (const QWidget* control : top->findChildren<QWidget*>()) {
+        for (const QWidget* control : QList<QWidget*>{top} + top->findChildren<QWidget*>()) {
             if (!control->isVisible() || control->window() != top)
                 continue;
             const QRect place(control->mapTo(top, QPoint()), control->size());
@@ -67,17 +66,15 @@ void HighDpiTest::controlsScaleWithTheScreen()
     scaled.setProcessEnvironment(environment);
     scaled.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--placements")});
     QVERIFY(scaled.waitForFinished(60000));
-    const QStringList expected = placements();
-    const QStringList actual = QString::fromUtf8(scaled.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(actual.size(), expected.size());
-    for (qsizetype line = 0; line < expected.size(); ++line) {
-        const QStringList unscaledPlace = expected[line].split(u' ');
-        const QStringList scaledPlace = actual[line].split(u' ');
-        QCOMPARE(scaledPlace.first(), unscaledPlace.first());
-        for (int value = 1; value <= 4; ++value) {
-            QVERIFY2(qAbs(scaledPlace[value].toDouble() - unscaledPlace[value].toDouble() * factor) <= 1,
-                     qPrintable(QStringLiteral("at scale 1: %1, at %2: %3").arg(expected[line]).arg(factor).arg(actual[line])));
-        }
+    const QStringList atScale = QString::fromUtf8(scaled.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList atOne = placements();
+    QCOMPARE(atScale.size(), atOne.size());
+    for (qsizetype line = 0; line < atOne.size(); ++line) {
+        const QStringList one = atOne[line].split(u' '), scaledOne = atScale[line].split(u' ');
+        QCOMPARE(scaledOne[0], one[0]);
+        for (int value = 1; value <= 4; ++value)
+            QVERIFY2(qAbs(scaledOne[value].toDouble() - one[value].toDouble() * factor) <= 1,
+                     qPrintable(atOne[line] + QStringLiteral(" at scale 1 became ") + atScale[line]));
     }
 }
 

@@ -10,9 +10,8 @@ import tempfile
 import time
 
 program = os.path.abspath(sys.argv[1])
-missing = [tool for tool in ("Xvfb", "xdotool", "dbus-run-session") if not shutil.which(tool)]
-if not os.path.exists("/usr/libexec/at-spi-bus-launcher"):
-    missing.append("at-spi2-core")
+missing = [tool for tool in ("Xvfb", "xdotool", "dbus-run-session", "/usr/libexec/at-spi-bus-launcher")
+           if not shutil.which(tool)]
 try:
     import pyatspi
 except ImportError:
