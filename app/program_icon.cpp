@@ -5,8 +5,9 @@ QIcon programIcon()
     // The renderings live in this static library, so their resource is registered by hand;
     // registering it again is harmless.
     Q_INIT_RESOURCE(nimbrel);
+    // The larger renderings keep the icon sharp on screens that scale the window up.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/nimbrel/nimbrel-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/nimbrel/nimbrel-32.png"), QSize(32, 32));
+    for (const int size : {16, 32, 48, 128})
+        icon.addFile(QStringLiteral(":/nimbrel/nimbrel-%1.png").arg(size), QSize(size, size));
     return icon;
 }

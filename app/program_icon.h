@@ -2,5 +2,5 @@
 
 #include <QIcon>
 
-// The program's icon, in its 16 x 16 and 32 x 32 renderings.
+// The program's icon, in its 16, 32, 48 and 128 pixel square renderings.
 QIcon programIcon();

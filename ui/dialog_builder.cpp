@@ -69,6 +69,24 @@ QWidget* createControl(const ControlTemplate& control, QWidget* parent)
     return nullptr;
 }
 
+bool isField(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::NotesEdit
+        || kind == ControlKind::ReadOnlyEdit;
+}
+
+// A label names the field that follows it in the template. The field gets the label as its
+// buddy, which screen readers see as the field's label, and the label's text without its
+// colon as its accessible name, which they announce.
+void nameByLabel(QWidget& field, QLabel& label)
+{
+    label.setBuddy(&field);
+    QString name = label.text();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    field.setAccessibleName(name);
+}
+
 }  // namespace
 
 DialogUnits::DialogUnits(const QFont& font)
@@ -106,8 +124,12 @@ QHash<int, QWidget*> buildDialog(QDialog& dialog, const DialogTemplate& dialogTe
 
     QHash<int, QWidget*> controls;
     QWidget* previous = nullptr;
+    QLabel* label = nullptr;
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = createControl(control, &dialog);
+        if (label && isField(control.kind))
+            nameByLabel(*widget, *label);
+        label = qobject_cast<QLabel*>(widget);
         widget->setGeometry(
             units.toPixels(control.x, control.y, control.width, control.height));
         widget->setProperty(kControlIdProperty, control.id);

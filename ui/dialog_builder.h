@@ -34,5 +34,6 @@ inline constexpr const char* kTemplateIdProperty = "templateId";
 inline constexpr const char* kControlIdProperty = "controlId";
 
 // Gives the dialog its caption, font and fixed size and creates the template's controls at
-// their places, in tab order. Returns the controls that have an id, by id.
+// their places, in tab order; a field is named by the label before it. Returns the controls
+// that have an id, by id.
 QHash<int, QWidget*> buildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate);

@@ -59,7 +59,7 @@ done
 if kill -0 \$program 2>/dev/null; then kill \$program; echo "Esc did not close the window"; exit 1; fi
 wait \$program
 SESSION
-xvfb-run -a bash "$work/session" || fail "the installed program did not start and close"
+xvfb-run -a -s "-noreset -screen 0 1280x1024x24" bash "$work/session" || fail "the installed program did not start and close"
 
 [[ -f "$home/nimbrel.nbd" ]] || fail "no nimbrel.nbd was created"
 [[ ! -s "$home/nimbrel.nbd" ]] || fail "nimbrel.nbd is not empty"

@@ -19,6 +19,8 @@ for file in usr/bin/nimbrel usr/share/applications/example.nimbrel.Nimbrel.deskt
     usr/share/icons/hicolor/32x32/apps/nimbrel.png; do
     [[ -f "$work/root/$file" ]] || fail "not in the package: $file"
 done
+grep -q '^MIT License$' "$work/root/usr/share/doc/nimbrel/copyright" 2>/dev/null \
+    || fail "the package does not ship the MIT license as usr/share/doc/nimbrel/copyright"
 unexpected=$(cd "$work/root" && find . -type f | grep -v -E '^\./usr/(bin|share)/' || true)
 [[ -z "$unexpected" ]] || fail "unexpected files in the package: $unexpected"
 depends=$(dpkg-deb -f "$package" Depends)
