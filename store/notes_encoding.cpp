@@ -2,10 +2,26 @@
 
 #include <algorithm>
 
+namespace {
+
+char encoded(char byte)
+{
+    return byte == '\r' ? '`' : byte == '\n' ? '~' : byte;
+}
+
+}  // namespace
+
 void encodeNotes(std::string& notes)
 {
-    std::replace(notes.begin(), notes.end(), '\r', '`');
-    std::replace(notes.begin(), notes.end(), '\n', '~');
+    std::transform(notes.begin(), notes.end(), notes.begin(), encoded);
+}
+
+void appendEncodedNotes(std::string& out, std::string_view notes)
+{
+    const std::size_t start = out.size();
+    out.resize(start + notes.size());
+    std::transform(notes.begin(), notes.end(), out.begin() + static_cast<std::ptrdiff_t>(start),
+                   encoded);
 }
 
 void decodeNotes(std::string& notes)

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::string_view kCreatorLine = "CREATOR=Nimbrel 1.0";
 constexpr std::size_t kChunkSize = 1 << 20;
+constexpr std::size_t kNotes = static_cast<std::size_t>(EntryField::Notes);
 
 constexpr std::array<std::string_view, kEntryFieldCount> kLinePrefixes{
     "\r\nNAME=", "\r\nUSERNAME=", "\r\nPASSWORD=", "\r\nURL=", "\r\nOTHER=", "\r\nNOTES=",
@@ -27,23 +28,41 @@ void appendValue(std::string& out, std::string_view value)
     out.append(value);
 }
 
+// Notes come encoded, so they hold no line feed.
+void appendRecord(std::string& out, const EntryView& record, bool notesEncoded)
+{
+    for (std::size_t field = 0; field < kNotes; ++field) {
+        out.append(kLinePrefixes[field]);
+        appendValue(out, record.texts[field]);
+    }
+    out.append(kLinePrefixes[kNotes]);
+    if (notesEncoded)
+        out.append(record.texts[kNotes]);
+    else
+        appendEncodedNotes(out, record.texts[kNotes]);
+    out.append("\r\n");
+}
+
 }  // namespace
 
 bool writeRecords(const EntryTable& table, DataFileClient& client, const ByteSink& sink)
 {
+    const bool shown = client.showsSavedRows();
     std::string out;
     out.reserve(kChunkSize + 4096);
     out.append(kCreatorLine);
     for (std::size_t i = 0; i < table.count(); ++i) {
-        Entry& current = client.currentRecord();
-        current = table.row(i);
-        client.currentRecordChanged();
-        encodeNotes(current[EntryField::Notes]);
-        for (std::size_t field = 0; field < kEntryFieldCount; ++field) {
-            out.append(kLinePrefixes[field]);
-            appendValue(out, current.texts[field]);
+        if (shown) {
+            Entry& current = client.currentRecord();
+            const EntryView row = table.row(i);
+            for (std::size_t field = 0; field < kEntryFieldCount; ++field)
+                current.texts[field].assign(row.texts[field]);
+            client.currentRecordChanged();
+            encodeNotes(current[EntryField::Notes]);
+            appendRecord(out, current, true);
+        } else {
+            appendRecord(out, table.row(i), false);
         }
-        out.append("\r\n");
         if (out.size() >= kChunkSize) {
             if (!sink(out))
                 return false;

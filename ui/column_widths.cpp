@@ -15,7 +15,7 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
 {
 }
 
-void ColumnWidths::add(const Entry& entry)
+void ColumnWidths::add(const EntryView& entry)
 {
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
         if (stale_[column])
@@ -27,7 +27,7 @@ void ColumnWidths::add(const Entry& entry)
     }
 }
 
-void ColumnWidths::remove(const Entry& entry)
+void ColumnWidths::remove(const EntryView& entry)
 {
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
         if (stale_[column])

@@ -19,10 +19,10 @@ public:
     // font: the cells' font, without kerning; padding: what a cell adds to its text's width.
     ColumnWidths(const EntryTable& table, const QFont& font, int padding);
 
-    void add(const Entry& entry);
+    void add(const EntryView& entry);
     // Call before the entry leaves the table; a column that loses its widest text is measured
     // afresh when it is next asked for.
-    void remove(const Entry& entry);
+    void remove(const EntryView& entry);
     int widest(EntryField column);  // 0 for an empty table
 
 private:

@@ -4,14 +4,14 @@ namespace {
 
 constexpr char16_t kReturnSign = u'\u21b5';
 
-QString fromBytes(const std::string& bytes)
+QString fromBytes(std::string_view bytes)
 {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace
 
-QString editText(const std::string& bytes)
+QString editText(std::string_view bytes)
 {
     return fromBytes(bytes);
 }
@@ -24,7 +24,7 @@ std::string fieldBytes(EntryField field, const QString& text)
     return bytes.toStdString();
 }
 
-QString cellText(EntryField field, const std::string& bytes)
+QString cellText(EntryField field, std::string_view bytes)
 {
     QString text = fromBytes(bytes);
     if (field == EntryField::Notes) {

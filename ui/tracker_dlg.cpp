@@ -182,7 +182,7 @@ void CTrackerDlg::rowClick()
 {
     form_->readForm();
     const auto mark = table_.selectionMark();
-    form_->strings() = mark ? table_.row(*mark) : Entry{};
+    form_->strings() = mark ? Entry(table_.row(*mark)) : Entry{};
     form_->showForm();
 }
 
@@ -201,7 +201,7 @@ void CTrackerDlg::loaderAdd()
     if (entry[EntryField::Name].empty())
         return;
     columnWidths_->add(entry);
-    model_.insertFirst(std::move(entry));  // the form is cleared next
+    model_.insertFirst(entry);
     fitColumns();
     form_->clearForm();
     form_->setCount(table_.count());

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// Rows kept back to back in a few large blocks rather than one allocation per text. A stored
+// row is its six text lengths followed by its texts; it is never freed on its own, only with
+// the whole arena.
+class RowArena {
+public:
+    using Texts = std::array<std::string_view, 6>;
+    using Row = const std::size_t*;  // the row's lengths; its texts follow them
+
+    RowArena() = default;
+    RowArena(RowArena&& other) noexcept;
+    RowArena& operator=(RowArena&& other) noexcept;
+
+    Row add(const Texts& texts);
+    static Texts texts(Row row);
+    // The bytes a row takes in the arena.
+    static std::size_t footprint(Row row);
+    std::size_t bytesUsed() const { return bytesUsed_; }
+
+private:
+    std::byte* allocate(std::size_t bytes);
+
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::byte* free_ = nullptr;
+    std::size_t room_ = 0;
+    std::size_t nextBlockSize_ = std::size_t{64} << 10;
+    std::size_t bytesUsed_ = 0;
+};
