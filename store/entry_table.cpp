@@ -10,7 +10,7 @@ namespace {
 // Unused arena space left by Update and Delete is given back once it exceeds both this and
 // the space the rows still take, so a session of edits keeps the arena within about twice
 // its rows.
-constexpr std::size_t kLeastReclaimedBytes = std::size_t{1} << 20;
+constexpr std::size_t kLeastReclaimedBytes = std::size_t{64} << 10;
 
 // A sort key: the column's first sixteen bytes as two big-endian numbers decide most
 // comparisons without touching the text (eight bytes would tie on every "https://" address);
