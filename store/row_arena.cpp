@@ -1,14 +1,19 @@
 #include "row_arena.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include <sys/mman.h>
 
 namespace {
 
 constexpr std::size_t kTextCount = std::tuple_size_v<RowArena::Texts>;
 constexpr std::size_t kHeaderBytes = kTextCount * sizeof(std::size_t);
 constexpr std::size_t kLargestBlock = std::size_t{16} << 20;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 std::size_t textBytes(const std::size_t* lengths)
 {
@@ -83,6 +88,26 @@ std::size_t RowArena::footprint(Row row)
     return aligned(kHeaderBytes + textBytes(row));
 }
 
+void RowArena::BlockDeleter::operator()(std::byte* block) const
+{
+    std::free(block);
+}
+
+// Filling a large table is mostly first touches of new memory; in pages of 2 MiB, where the
+// system offers them, that costs a fraction of what it does in pages of 4 KiB.
+RowArena::Block RowArena::newBlock(std::size_t bytes)
+{
+    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* block = bytes < kHugePage ? std::malloc(bytes) : std::aligned_alloc(kHugePage, rounded);
+    if (!block)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    if (bytes >= kHugePage)
+        ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    return Block(static_cast<std::byte*>(block));
+}
+
 // Blocks grow as the arena does, so a small table stays small and a large one takes a few
 // hundred blocks; a row larger than a block gets a block of its own, and the current block
 // stays in use.
@@ -91,10 +116,10 @@ std::byte* RowArena::allocate(std::size_t bytes)
     bytesUsed_ += bytes;
     if (bytes > room_) {
         if (bytes > nextBlockSize_ / 2) {
-            blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
+            blocks_.push_back(newBlock(bytes));
             return blocks_.back().get();
         }
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(nextBlockSize_));
+        blocks_.push_back(newBlock(nextBlockSize_));
         free_ = blocks_.back().get();
         room_ = nextBlockSize_;
         nextBlockSize_ = std::min(nextBlockSize_ * 2, kLargestBlock);

@@ -25,9 +25,15 @@ public:
     std::size_t bytesUsed() const { return bytesUsed_; }
 
 private:
+    struct BlockDeleter {
+        void operator()(std::byte* block) const;
+    };
+    using Block = std::unique_ptr<std::byte[], BlockDeleter>;
+
+    static Block newBlock(std::size_t bytes);
     std::byte* allocate(std::size_t bytes);
 
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::vector<Block> blocks_;
     std::byte* free_ = nullptr;
     std::size_t room_ = 0;
     std::size_t nextBlockSize_ = std::size_t{64} << 10;
