@@ -8,6 +8,8 @@
 #include <array>
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 class QString;
@@ -26,8 +28,10 @@ public:
     int widest(EntryField column);  // 0 for an empty table
 
 private:
-    int cellWidth(const QString& text) const;
+    int cellWidth(EntryField field, std::string_view bytes) const;
+    bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
     bool mayBeWider(const QString& text, int width) const;
+    float characterWidth(char16_t character) const;
     void measureColumn(std::size_t column);
 
     const EntryTable& table_;
@@ -36,4 +40,10 @@ private:
     std::array<int, kEntryFieldCount> widest_{};
     std::bitset<kEntryFieldCount> stale_;
     mutable std::vector<float> characterWidths_;  // by UTF-16 code unit; negative: not yet known
+    // Widths in 64ths of a pixel, rounded up, by byte: of each ASCII character as any cell and
+    // as Notes show it (other bytes are marked), of the widest of them, and of the ellipsis.
+    std::array<std::int64_t, 0x100> units_{};
+    std::array<std::int64_t, 0x100> notesUnits_{};
+    std::int64_t widestAsciiUnits_ = 0;
+    std::int64_t ellipsisUnits_ = 0;
 };

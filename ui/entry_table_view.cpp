@@ -28,6 +28,8 @@ EntryTableView::EntryTableView(QWidget* parent) : QTableView(parent)
     showSelection(false);
 }
 
+// Resizing a section costs even when its width stays, and loading fits the columns once per
+// record, so only sections whose width changes are resized.
 void EntryTableView::fitColumns(const std::array<int, kEntryFieldCount>& cellWidths)
 {
     QHeaderView& header = *horizontalHeader();
@@ -36,7 +38,7 @@ void EntryTableView::fitColumns(const std::array<int, kEntryFieldCount>& cellWid
         if (headingWidths_[column] == 0)
             headingWidths_[column] = header.sectionSizeHint(section);
         fittedWidths_[column] = std::max(cellWidths[column], headingWidths_[column]);
-        if (column + 1 < kEntryFieldCount)
+        if (column + 1 < kEntryFieldCount && header.sectionSize(section) != fittedWidths_[column])
             header.resizeSection(section, fittedWidths_[column]);
     }
     stretchLastColumn();
@@ -79,7 +81,9 @@ void EntryTableView::stretchLastColumn()
 {
     const int last = static_cast<int>(kEntryFieldCount) - 1;
     const int room = viewport()->width() - horizontalHeader()->sectionPosition(last);
-    horizontalHeader()->resizeSection(last, std::max(fittedWidths_.back(), room));
+    const int width = std::max(fittedWidths_.back(), room);
+    if (horizontalHeader()->sectionSize(last) != width)
+        horizontalHeader()->resizeSection(last, width);
 }
 
 // Without the focus, selected rows are drawn in the colours of the others.

@@ -4,14 +4,24 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // Field bytes are text in the system's 8-bit encoding; Notes hold their line breaks as CR LF.
 
+// The most characters a table cell shows of its text; a longer text ends in an ellipsis.
+inline constexpr qsizetype kCellCharacters = 256;
+inline constexpr char16_t kEllipsis = u'\u2026';
+inline constexpr char16_t kReturnSign = u'\u21b5';
+
 // The text an edit field shows for a field's bytes.
 QString editText(std::string_view bytes);
 // The bytes of an edit field's text; line breaks in Notes become CR LF.
 std::string fieldBytes(EntryField field, const QString& text);
-// The text of a table cell: one line, line breaks shown as a return sign.
+// The text of a table cell: one line, line breaks shown as a return sign, and no more than
+// kCellCharacters characters of a long text, so that a huge value never slows the table.
 QString cellText(EntryField field, std::string_view bytes);
+// The bytes a cell's text is made from: enough for kCellCharacters characters, cut where a
+// character begins.
+std::string_view cellBytes(std::string_view bytes);

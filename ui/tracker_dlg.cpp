@@ -65,12 +65,16 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
             });
 
     setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));
-    // Loading shows each record in the form and the table; the fields and the view catch up
-    // once at the end rather than once per record.
+    // Loading shows each record in the form and the table; the fields, the view and the
+    // columns' widths, none of which is drawn meanwhile, catch up once at the end rather than
+    // once per record.
     form_->holdDisplay();
     model_.holdInsertions();
+    loading_ = true;
     dataFile_.load();
+    loading_ = false;
     model_.releaseInsertions();
+    fitColumns();
     form_->releaseDisplay();
 
     controls.value(IDC_NAME)->setFocus();
@@ -202,7 +206,8 @@ void CTrackerDlg::loaderAdd()
         return;
     columnWidths_->add(entry);
     model_.insertFirst(entry);
-    fitColumns();
+    if (!loading_)
+        fitColumns();
     form_->clearForm();
     form_->setCount(table_.count());
     form_->showForm();
@@ -224,6 +229,12 @@ Entry& CTrackerDlg::currentRecord()
 void CTrackerDlg::currentRecordChanged()
 {
     form_->showForm();
+}
+
+// A save holds the form's display, so the rows it writes are never shown.
+bool CTrackerDlg::showsSavedRows() const
+{
+    return false;
 }
 
 void CTrackerDlg::addCurrentRecord()

@@ -40,6 +40,7 @@ private:
     // The data file's current record is the form's strings.
     Entry& currentRecord() override;
     void currentRecordChanged() override;
+    bool showsSavedRows() const override;
     void addCurrentRecord() override;
     void finished() override;
 
@@ -49,4 +50,5 @@ private:
     EntryTableView* view_ = nullptr;
     std::unique_ptr<EntryForm> form_;
     std::unique_ptr<ColumnWidths> columnWidths_;
+    bool loading_ = false;
 };
