@@ -48,9 +48,7 @@ EntryView EntryTable::row(std::size_t i) const
 
 void EntryTable::insertFirst(const EntryView& entry)
 {
-    RowArena::Row row = arena_.add(entry.texts);
-    rowBytes_ += RowArena::footprint(row);
-    rows_.push_back(row);
+    rows_.push_back(arena_.add(entry.texts));
     if (selectionMark_)
         ++*selectionMark_;
 }
@@ -60,9 +58,8 @@ void EntryTable::setRow(std::size_t i, const EntryView& entry)
     if (i >= rows_.size())
         return;
     RowArena::Row& row = at(i);
-    rowBytes_ -= RowArena::footprint(row);
+    unusedBytes_ += RowArena::footprint(row);
     row = arena_.add(entry.texts);
-    rowBytes_ += RowArena::footprint(row);
     reclaimIfMostlyUnused();
 }
 
@@ -70,7 +67,7 @@ void EntryTable::deleteRow(std::size_t i)
 {
     if (i >= rows_.size())
         return;
-    rowBytes_ -= RowArena::footprint(at(i));
+    unusedBytes_ += RowArena::footprint(at(i));
     rows_.erase(rows_.end() - 1 - static_cast<std::ptrdiff_t>(i));
     if (selectionMark_ == i)
         selectionMark_.reset();
@@ -135,11 +132,11 @@ void EntryTable::setSelectionMark(std::optional<std::size_t> position)
 // Copies the rows into a fresh arena, which frees the space of replaced and deleted rows.
 void EntryTable::reclaimIfMostlyUnused()
 {
-    const std::size_t unused = arena_.bytesUsed() - rowBytes_;
-    if (unused < kLeastReclaimedBytes || unused < rowBytes_)
+    if (unusedBytes_ < kLeastReclaimedBytes || unusedBytes_ < arena_.bytesUsed() - unusedBytes_)
         return;
     RowArena fresh;
     for (RowArena::Row& row : rows_)
         row = fresh.add(RowArena::texts(row));
     arena_ = std::move(fresh);
+    unusedBytes_ = 0;
 }

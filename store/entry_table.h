@@ -39,6 +39,6 @@ private:
     // sorting and reversing move no texts.
     std::vector<RowArena::Row> rows_;
     RowArena arena_;
-    std::size_t rowBytes_ = 0;  // what the rows still in the table take of the arena
+    std::size_t unusedBytes_ = 0;  // of replaced and deleted rows, still in the arena
     std::optional<std::size_t> selectionMark_;
 };

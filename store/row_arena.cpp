@@ -11,22 +11,34 @@
 namespace {
 
 constexpr std::size_t kTextCount = std::tuple_size_v<RowArena::Texts>;
-constexpr std::size_t kHeaderBytes = kTextCount * sizeof(std::size_t);
 constexpr std::size_t kLargestBlock = std::size_t{16} << 20;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-std::size_t textBytes(const std::size_t* lengths)
-{
-    std::size_t sum = 0;
-    for (std::size_t i = 0; i < kTextCount; ++i)
-        sum += lengths[i];
-    return sum;
-}
+// In place of the first length: the lengths follow in eight bytes each.
+constexpr std::uint32_t kWideLengths = 0xFFFFFFFF;
 
 // Rows start on a boundary fit for their lengths.
 std::size_t aligned(std::size_t bytes)
 {
-    return (bytes + alignof(std::size_t) - 1) & ~(alignof(std::size_t) - 1);
+    return (bytes + alignof(std::uint32_t) - 1) & ~(alignof(std::uint32_t) - 1);
+}
+
+std::size_t headerBytes(bool wide)
+{
+    return kTextCount * sizeof(std::uint32_t) + (wide ? kTextCount * sizeof(std::uint64_t) : 0);
+}
+
+bool isWide(RowArena::Row row)
+{
+    return row[0] == kWideLengths;
+}
+
+std::size_t lengthOf(RowArena::Row row, std::size_t text)
+{
+    if (!isWide(row))
+        return row[text];
+    std::uint64_t length = 0;
+    std::memcpy(&length, row + kTextCount + 2 * text, sizeof length);
+    return length;
 }
 
 }  // namespace
@@ -56,15 +68,25 @@ RowArena& RowArena::operator=(RowArena&& other) noexcept
 
 RowArena::Row RowArena::add(const Texts& texts)
 {
-    std::size_t total = kHeaderBytes;
-    for (const auto text : texts)
+    bool wide = false;
+    std::size_t total = 0;
+    for (const auto text : texts) {
         total += text.size();
-    std::byte* start = allocate(aligned(total));
+        wide = wide || text.size() >= kWideLengths;
+    }
+    const std::size_t header = headerBytes(wide);
+    std::byte* start = allocate(aligned(header + total));
 
-    auto* lengths = reinterpret_cast<std::size_t*>(start);
-    char* out = reinterpret_cast<char*>(start + kHeaderBytes);
+    auto* lengths = reinterpret_cast<std::uint32_t*>(start);
+    char* out = reinterpret_cast<char*>(start + header);
     for (std::size_t i = 0; i < kTextCount; ++i) {
-        lengths[i] = texts[i].size();
+        if (wide) {
+            lengths[i] = kWideLengths;
+            const std::uint64_t length = texts[i].size();
+            std::memcpy(lengths + kTextCount + 2 * i, &length, sizeof length);
+        } else {
+            lengths[i] = static_cast<std::uint32_t>(texts[i].size());
+        }
         if (!texts[i].empty())
             std::memcpy(out, texts[i].data(), texts[i].size());
         out += texts[i].size();
@@ -75,17 +97,21 @@ RowArena::Row RowArena::add(const Texts& texts)
 RowArena::Texts RowArena::texts(Row row)
 {
     Texts result;
-    const char* text = reinterpret_cast<const char*>(row + kTextCount);
+    const char* text = reinterpret_cast<const char*>(row) + headerBytes(isWide(row));
     for (std::size_t i = 0; i < kTextCount; ++i) {
-        result[i] = {text, row[i]};
-        text += row[i];
+        const std::size_t length = lengthOf(row, i);
+        result[i] = {text, length};
+        text += length;
     }
     return result;
 }
 
 std::size_t RowArena::footprint(Row row)
 {
-    return aligned(kHeaderBytes + textBytes(row));
+    std::size_t total = headerBytes(isWide(row));
+    for (std::size_t i = 0; i < kTextCount; ++i)
+        total += lengthOf(row, i);
+    return aligned(total);
 }
 
 void RowArena::BlockDeleter::operator()(std::byte* block) const

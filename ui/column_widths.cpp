@@ -87,10 +87,11 @@ int ColumnWidths::cellWidth(EntryField field, std::string_view bytes) const
 
 // Laying out a text costs far more than adding up the widths of its characters, and without
 // kerning a text whose characters add up to less than the widest cell cannot be the widest.
-// A cell of ASCII bytes is judged from its bytes, in whole units of a 64th of a pixel rounded
-// up, which only errs towards measuring: first by its length alone, then character by
-// character, each line break of Notes counted as a whole return sign. The allowance covers
-// rounding. Other cells are judged from their text.
+// A cell of ASCII bytes is judged from its bytes, first by its length alone, then character
+// by character, each line break of Notes counted as a whole return sign. Character widths are
+// whole 64ths of a pixel, as text layout adds them up, so the sum is exact and a cell exactly
+// as wide as the widest (as in a column of numbers of one length) is not measured again.
+// Other cells are judged from their text, with an allowance for rounding.
 bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int width) const
 {
     const std::string_view shown = cellBytes(bytes);
@@ -99,7 +100,7 @@ bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int widt
     // As ASCII these bytes make at least as many characters as the cell shows.
     const std::string_view counted =
         shown.substr(0, std::min(shown.size(), notes ? 2 * characters : characters));
-    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_ - 1) * kUnitsPerPixel;
+    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
     const std::int64_t ellipsis = shown.size() > characters ? ellipsisUnits_ : 0;
     if (static_cast<std::int64_t>(counted.size()) * widestAsciiUnits_ + ellipsis <= room) {
         if (isAscii(counted))
