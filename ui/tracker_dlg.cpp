@@ -186,7 +186,10 @@ void CTrackerDlg::rowClick()
 {
     form_->readForm();
     const auto mark = table_.selectionMark();
-    form_->strings() = mark ? Entry(table_.row(*mark)) : Entry{};
+    const EntryView row = mark ? table_.row(*mark) : EntryView{};
+    // Assigned text by text, the strings keep their room: a huge value is not allocated anew.
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
+        form_->strings().texts[field].assign(row.texts[field]);
     form_->showForm();
 }
 
