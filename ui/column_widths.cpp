@@ -51,11 +51,12 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
 void ColumnWidths::add(const EntryView& entry)
 {
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
-        if (stale_[column])
+        const std::string_view bytes = entry.texts[column];
+        if (stale_[column] || (bytes.size() <= narrowLengths_[column] && isAscii(bytes)))
             continue;
         const auto field = static_cast<EntryField>(column);
-        if (mayBeWider(field, entry[field], widest_[column]))
-            widest_[column] = std::max(widest_[column], cellWidth(field, entry[field]));
+        if (mayBeWider(field, bytes, widest_[column]))
+            setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
     }
 }
 
@@ -149,12 +150,23 @@ float ColumnWidths::characterWidth(char16_t character) const
 void ColumnWidths::measureColumn(std::size_t column)
 {
     const auto field = static_cast<EntryField>(column);
-    int widest = 0;
+    setWidest(column, 0);
     for (std::size_t row = 0; row < table_.count(); ++row) {
         const std::string_view bytes = table_.row(row)[field];
-        if (mayBeWider(field, bytes, widest))
-            widest = std::max(widest, cellWidth(field, bytes));
+        if (bytes.size() <= narrowLengths_[column] && isAscii(bytes))
+            continue;
+        if (mayBeWider(field, bytes, widest_[column]))
+            setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
     }
-    widest_[column] = widest;
     stale_[column] = false;
+}
+
+// The longest ASCII text that cannot be wider than the widest cell, from its length alone.
+void ColumnWidths::setWidest(std::size_t column, int width)
+{
+    widest_[column] = width;
+    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
+    narrowLengths_[column] = room <= 0 ? 0
+        : std::min(static_cast<std::size_t>(room / std::max<std::int64_t>(widestAsciiUnits_, 1)),
+                   static_cast<std::size_t>(kCellCharacters));
 }

@@ -33,11 +33,14 @@ private:
     bool mayBeWider(const QString& text, int width) const;
     float characterWidth(char16_t character) const;
     void measureColumn(std::size_t column);
+    void setWidest(std::size_t column, int width);
 
     const EntryTable& table_;
     QFontMetricsF metrics_;
     int padding_;
     std::array<int, kEntryFieldCount> widest_{};
+    // Per column, the length up to which a text of ASCII bytes is never wider than the widest.
+    std::array<std::size_t, kEntryFieldCount> narrowLengths_{};
     std::bitset<kEntryFieldCount> stale_;
     mutable std::vector<float> characterWidths_;  // by UTF-16 code unit; negative: not yet known
     // Widths in 64ths of a pixel, rounded up, by byte: of each ASCII character as any cell and
