@@ -18,9 +18,10 @@ struct EntryView {
     }
     // An Entry reads like a stored row.
     EntryView(const Entry& entry)
+        : texts{entry.texts[0], entry.texts[1], entry.texts[2],
+                entry.texts[3], entry.texts[4], entry.texts[5]}
     {
-        for (std::size_t i = 0; i < kEntryFieldCount; ++i)
-            texts[i] = entry.texts[i];
+        static_assert(kEntryFieldCount == 6);
     }
 
     std::string_view operator[](EntryField field) const

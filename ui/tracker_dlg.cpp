@@ -204,7 +204,7 @@ void CTrackerDlg::headingClick(int column)
 void CTrackerDlg::loaderAdd()
 {
     form_->readForm();
-    Entry& entry = form_->strings();
+    const EntryView entry(form_->strings());
     if (entry[EntryField::Name].empty())
         return;
     columnWidths_->add(entry);
