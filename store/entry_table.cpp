@@ -34,7 +34,7 @@ std::uint64_t bytePrefix(std::string_view text, std::size_t from)
 
 std::string_view columnText(RowArena::Row row, EntryField column)
 {
-    return RowArena::texts(row)[static_cast<std::size_t>(column)];
+    return RowArena::text(row, static_cast<std::size_t>(column));
 }
 
 }  // namespace

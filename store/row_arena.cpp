@@ -96,14 +96,31 @@ RowArena::Row RowArena::add(const Texts& texts)
 
 RowArena::Texts RowArena::texts(Row row)
 {
-    Texts result;
     const char* text = reinterpret_cast<const char*>(row) + headerBytes(isWide(row));
+    if (!isWide(row)) {
+        const char* starts[kTextCount];
+        for (std::size_t i = 0; i < kTextCount; ++i) {
+            starts[i] = text;
+            text += row[i];
+        }
+        return {{{starts[0], row[0]}, {starts[1], row[1]}, {starts[2], row[2]},
+                 {starts[3], row[3]}, {starts[4], row[4]}, {starts[5], row[5]}}};
+    }
+    Texts result;
     for (std::size_t i = 0; i < kTextCount; ++i) {
         const std::size_t length = lengthOf(row, i);
         result[i] = {text, length};
         text += length;
     }
     return result;
+}
+
+std::string_view RowArena::text(Row row, std::size_t index)
+{
+    const char* text = reinterpret_cast<const char*>(row) + headerBytes(isWide(row));
+    for (std::size_t i = 0; i < index; ++i)
+        text += lengthOf(row, i);
+    return {text, lengthOf(row, index)};
 }
 
 std::size_t RowArena::footprint(Row row)

@@ -22,6 +22,7 @@ public:
 
     Row add(const Texts& texts);
     static Texts texts(Row row);
+    static std::string_view text(Row row, std::size_t index);
     // The bytes a row takes in the arena.
     static std::size_t footprint(Row row);
     std::size_t bytesUsed() const { return bytesUsed_; }
