@@ -28,8 +28,8 @@ EntryTableView::EntryTableView(QWidget* parent) : QTableView(parent)
     showSelection(false);
 }
 
-// Resizing a section costs even when its width stays, and loading fits the columns once per
-// record, so only sections whose width changes are resized.
+// Resizing a section costs even when its width stays, so only sections whose width changes
+// are resized.
 void EntryTableView::fitColumns(const std::array<int, kEntryFieldCount>& cellWidths)
 {
     QHeaderView& header = *horizontalHeader();

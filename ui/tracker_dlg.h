@@ -50,5 +50,5 @@ private:
     EntryTableView* view_ = nullptr;
     std::unique_ptr<EntryForm> form_;
     std::unique_ptr<ColumnWidths> columnWidths_;
-    bool loading_ = false;
+    bool loading_ = false;  // while the data file is read; the columns are fitted after it
 };
