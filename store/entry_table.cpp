@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace {
 
-const Entry kNoEntry;
+// Unused arena space left by Update and Delete is given back once it exceeds both this and
+// the space the rows still take, so a session of edits keeps the arena within about twice
+// its rows.
+constexpr std::size_t kLeastReclaimedBytes = std::size_t{64} << 10;
 
 // A sort key: the column's first sixteen bytes as two big-endian numbers decide most
 // comparisons without touching the text (eight bytes would tie on every "https://" address);
@@ -16,7 +18,7 @@ const Entry kNoEntry;
 struct SortKey {
     std::uint64_t high;
     std::uint64_t low;
-    std::size_t row;
+    RowArena::Row row;
 };
 
 std::uint64_t bytePrefix(std::string_view text, std::size_t from)
@@ -30,41 +32,55 @@ std::uint64_t bytePrefix(std::string_view text, std::size_t from)
     return prefix;
 }
 
-}  // namespace
-
-const Entry& EntryTable::row(std::size_t i) const
+std::string_view columnText(RowArena::Row row, EntryField column)
 {
-    return i < rows_.size() ? *rows_[i] : kNoEntry;
+    return RowArena::text(row, static_cast<std::size_t>(column));
 }
 
-void EntryTable::insertFirst(Entry entry)
+}  // namespace
+
+EntryView EntryTable::row(std::size_t i) const
 {
-    rows_.push_front(std::make_unique<Entry>(std::move(entry)));
+    if (i >= rows_.size())
+        return {};
+    return EntryView(RowArena::texts(rows_[rows_.size() - 1 - i]));
+}
+
+void EntryTable::insertFirst(const EntryView& entry)
+{
+    rows_.push_back(arena_.add(entry.texts));
     if (selectionMark_)
         ++*selectionMark_;
 }
 
-void EntryTable::setRow(std::size_t i, Entry entry)
+void EntryTable::setRow(std::size_t i, const EntryView& entry)
 {
-    if (i < rows_.size())
-        *rows_[i] = std::move(entry);
+    if (i >= rows_.size())
+        return;
+    RowArena::Row& row = at(i);
+    unusedBytes_ += RowArena::footprint(row);
+    row = arena_.add(entry.texts);
+    reclaimIfMostlyUnused();
 }
 
 void EntryTable::deleteRow(std::size_t i)
 {
     if (i >= rows_.size())
         return;
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
+    unusedBytes_ += RowArena::footprint(at(i));
+    rows_.erase(rows_.end() - 1 - static_cast<std::ptrdiff_t>(i));
     if (selectionMark_ == i)
         selectionMark_.reset();
     else if (selectionMark_ && *selectionMark_ > i)
         --*selectionMark_;
+    reclaimIfMostlyUnused();
 }
 
-bool EntryTable::containsDuplicate(const Entry& entry) const
+bool EntryTable::containsDuplicate(const EntryView& entry) const
 {
-    return std::any_of(rows_.begin(), rows_.end(),
-                       [&entry](const auto& row) { return *row == entry; });
+    return std::any_of(rows_.rbegin(), rows_.rend(), [&entry](RowArena::Row row) {
+        return EntryView(RowArena::texts(row)) == entry;
+    });
 }
 
 void EntryTable::reverse()
@@ -76,19 +92,20 @@ void EntryTable::reverse()
 // neighbours: a stable ascending sort, or a reversal when no neighbours are out of order.
 void EntryTable::sortByColumn(EntryField column)
 {
-    const auto textLess = [column](const auto& a, const auto& b) {
-        return (*a)[column] < (*b)[column];
+    // Top row first, as the order is defined.
+    const auto textLess = [column](RowArena::Row a, RowArena::Row b) {
+        return columnText(a, column) < columnText(b, column);
     };
-    if (std::is_sorted(rows_.begin(), rows_.end(), textLess)) {
+    if (std::is_sorted(rows_.rbegin(), rows_.rend(), textLess)) {
         reverse();
         return;
     }
 
     std::vector<SortKey> keys;
     keys.reserve(rows_.size());
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const std::string& text = (*rows_[i])[column];
-        keys.push_back({bytePrefix(text, 0), bytePrefix(text, 8), i});
+    for (auto row = rows_.rbegin(); row != rows_.rend(); ++row) {
+        const std::string_view text = columnText(*row, column);
+        keys.push_back({bytePrefix(text, 0), bytePrefix(text, 8), *row});
     }
     // Equal prefixes: the texts agree on their first sixteen bytes, or one is a shorter prefix
     // padded with zeros, which the full unsigned comparison of the texts orders correctly.
@@ -97,14 +114,12 @@ void EntryTable::sortByColumn(EntryField column)
             return a.high < b.high;
         if (a.low != b.low)
             return a.low < b.low;
-        return textLess(rows_[a.row], rows_[b.row]);
+        return textLess(a.row, b.row);
     });
 
     // Only the rows' handles move; the position-based selection mark is left where it is.
-    std::deque<std::unique_ptr<Entry>> sorted;
-    for (const SortKey& key : keys)
-        sorted.push_back(std::move(rows_[key.row]));
-    rows_ = std::move(sorted);
+    std::transform(keys.rbegin(), keys.rend(), rows_.begin(),
+                   [](const SortKey& key) { return key.row; });
 }
 
 void EntryTable::setSelectionMark(std::optional<std::size_t> position)
@@ -112,4 +127,16 @@ void EntryTable::setSelectionMark(std::optional<std::size_t> position)
     if (position && *position >= rows_.size())
         position.reset();
     selectionMark_ = position;
+}
+
+// Copies the rows into a fresh arena, which frees the space of replaced and deleted rows.
+void EntryTable::reclaimIfMostlyUnused()
+{
+    if (unusedBytes_ < kLeastReclaimedBytes || unusedBytes_ < arena_.bytesUsed() - unusedBytes_)
+        return;
+    RowArena fresh;
+    for (RowArena::Row& row : rows_)
+        row = fresh.add(RowArena::texts(row));
+    arena_ = std::move(fresh);
+    unusedBytes_ = 0;
 }

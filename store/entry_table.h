@@ -1,24 +1,26 @@
 #pragma once
 
 #include "entry.h"
+#include "entry_view.h"
+#include "row_arena.h"
 
 #include <cstddef>
-#include <deque>
-#include <memory>
 #include <optional>
+#include <vector>
 
 // The ordered rows of entries, row 0 at the top; the only store of records while the program
 // runs. A row is known only by its position; two rows may be equal.
 class EntryTable {
 public:
     std::size_t count() const { return rows_.size(); }
-    // The row at position i, or six empty texts where there is no such row.
-    const Entry& row(std::size_t i) const;
+    // The row at position i, or six empty texts where there is no such row. The view is valid
+    // until the table next changes.
+    EntryView row(std::size_t i) const;
 
-    void insertFirst(Entry entry);
-    void setRow(std::size_t i, Entry entry);  // no effect where there is no row i
-    void deleteRow(std::size_t i);            // no effect where there is no row i
-    bool containsDuplicate(const Entry& entry) const;
+    void insertFirst(const EntryView& entry);
+    void setRow(std::size_t i, const EntryView& entry);  // no effect where there is no row i
+    void deleteRow(std::size_t i);                       // no effect where there is no row i
+    bool containsDuplicate(const EntryView& entry) const;
 
     void reverse();
     // Ascending by column; a column already in order is reversed instead.
@@ -30,7 +32,13 @@ public:
     void setSelectionMark(std::optional<std::size_t> position);
 
 private:
-    // Handles: loading inserts at 0 in constant time; sorting and reversing move no texts.
-    std::deque<std::unique_ptr<Entry>> rows_;
+    RowArena::Row& at(std::size_t i) { return rows_[rows_.size() - 1 - i]; }
+    void reclaimIfMostlyUnused();
+
+    // Handles of the rows, the bottom row first: loading inserts at 0 by appending, and
+    // sorting and reversing move no texts.
+    std::vector<RowArena::Row> rows_;
+    RowArena arena_;
+    std::size_t unusedBytes_ = 0;  // of replaced and deleted rows, still in the arena
     std::optional<std::size_t> selectionMark_;
 };

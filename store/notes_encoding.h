@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Notes are kept on one line in the file: CR is stored as a grave accent, LF as a tilde.
 void encodeNotes(std::string& notes);
+// Copies count bytes of notes to out, encoded as encodeNotes does, in one pass; out may be
+// notes itself.
+void encodeNotesInto(char* out, const char* notes, std::size_t count);
 // Turns every grave accent directly followed by a tilde back into the line break CR LF.
 void decodeNotes(std::string& notes);

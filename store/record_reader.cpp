@@ -2,32 +2,54 @@
 
 #include "notes_encoding.h"
 
-#include <array>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <utility>
 
 namespace {
 
-struct FieldKey {
-    std::string_view key;
-    EntryField field;
-};
-
-constexpr std::array<FieldKey, kEntryFieldCount> kFieldKeys{{
-    {"NAME", EntryField::Name},
-    {"USERNAME", EntryField::Username},
-    {"PASSWORD", EntryField::Password},
-    {"URL", EntryField::Url},
-    {"OTHER", EntryField::Other},
-    {"NOTES", EntryField::Notes},
-}};
-
-std::optional<EntryField> fieldForKey(std::string_view key)
+// Whether the line's key, the text before its first "=" (or the whole line), is this key; if
+// so the value is what follows the "=".
+template <std::size_t size>
+bool hasKey(std::string_view line, const char (&key)[size], std::string_view& value)
 {
-    for (const auto& [name, field] : kFieldKeys) {
-        if (key == name)
-            return field;
+    constexpr std::size_t length = size - 1;
+    if (line.size() < length || std::memcmp(line.data(), key, length) != 0
+        || (line.size() > length && line[length] != '='))
+        return false;
+    value = line.substr(std::min(length + 1, line.size()));
+    return true;
+}
+
+// Every line of the file is looked up here, so the keys are told apart by their first letter.
+std::optional<EntryField> fieldOfLine(std::string_view line, std::string_view& value)
+{
+    if (line.empty())
+        return std::nullopt;
+    switch (line.front()) {
+    case 'N':
+        if (hasKey(line, "NAME", value))
+            return EntryField::Name;
+        if (hasKey(line, "NOTES", value))
+            return EntryField::Notes;
+        break;
+    case 'U':
+        if (hasKey(line, "USERNAME", value))
+            return EntryField::Username;
+        if (hasKey(line, "URL", value))
+            return EntryField::Url;
+        break;
+    case 'P':
+        if (hasKey(line, "PASSWORD", value))
+            return EntryField::Password;
+        break;
+    case 'O':
+        if (hasKey(line, "OTHER", value))
+            return EntryField::Other;
+        break;
+    default:
+        break;
     }
     return std::nullopt;
 }
@@ -70,11 +92,8 @@ void RecordReader::processLine(std::string_view line)
     for (int lineEndCr = 0; lineEndCr < 2 && line.ends_with('\r'); ++lineEndCr)
         line.remove_suffix(1);
 
-    const auto equals = line.find('=');
-    const auto key = line.substr(0, equals);
-    const auto value = equals == std::string_view::npos ? std::string_view{}
-                                                         : line.substr(equals + 1);
-    const auto field = fieldForKey(key);
+    std::string_view value;
+    const auto field = fieldOfLine(line, value);
     if (!field)
         return;
 

@@ -1,11 +1,20 @@
 #include "table_client.h"
 
-#include <utility>
+namespace {
+
+// Emptied texts keep their room for the next record.
+void empty(Entry& entry)
+{
+    for (std::string& text : entry.texts)
+        text.clear();
+}
+
+}  // namespace
 
 void TableClient::addCurrentRecord()
 {
-    table_.insertFirst(std::move(current_));
-    current_ = Entry{};
+    table_.insertFirst(current_);
+    empty(current_);
 }
 
 // Like the window's form, the current record is empty after every load and save; a record

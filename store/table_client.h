@@ -12,6 +12,7 @@ public:
 
     Entry& currentRecord() override { return current_; }
     void currentRecordChanged() override {}
+    bool showsSavedRows() const override { return false; }
     void addCurrentRecord() override;
     void finished() override;
     void loadStoppedEarly() override {}

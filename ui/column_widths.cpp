@@ -2,39 +2,72 @@
 
 #include "field_text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
 constexpr std::size_t kCodeUnits = 0x10000;
+constexpr int kUnitsPerPixel = 64;
+// A byte's width that no sum of real widths reaches: the byte is not ASCII.
+constexpr std::int64_t kNotAscii = std::int64_t{1} << 40;
+
+// Eight bytes at a time: most cell texts are a few dozen bytes long.
+bool isAscii(std::string_view bytes)
+{
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + i, 8);
+        any |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        any |= static_cast<unsigned char>(bytes[i]);
+    return (any & 0x8080808080808080U) == 0;
+}
 
 }  // namespace
 
 ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int padding)
     : table_(table), metrics_(font), padding_(padding), characterWidths_(kCodeUnits, -1.0F)
 {
+    const auto units = [this](char16_t character) {
+        return static_cast<std::int64_t>(std::ceil(characterWidth(character) * kUnitsPerPixel));
+    };
+    units_.fill(kNotAscii);
+    for (char16_t character = 0; character < 0x80; ++character) {
+        units_[character] = units(character);
+        widestAsciiUnits_ = std::max(widestAsciiUnits_, units_[character]);
+    }
+    notesUnits_ = units_;
+    notesUnits_['\r'] = notesUnits_['\n'] = units(kReturnSign);
+    widestAsciiUnits_ = std::max(widestAsciiUnits_, units(kReturnSign));
+    ellipsisUnits_ = units(kEllipsis);
 }
 
-void ColumnWidths::add(const Entry& entry)
+void ColumnWidths::add(const EntryView& entry)
 {
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
-        if (stale_[column])
+        const std::string_view bytes = entry.texts[column];
+        if (stale_[column] || (bytes.size() <= narrowLengths_[column] && isAscii(bytes)))
             continue;
         const auto field = static_cast<EntryField>(column);
-        const QString text = cellText(field, entry[field]);
-        if (mayBeWider(text, widest_[column]))
-            widest_[column] = std::max(widest_[column], cellWidth(text));
+        if (mayBeWider(field, bytes, widest_[column]))
+            setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
     }
 }
 
-void ColumnWidths::remove(const Entry& entry)
+void ColumnWidths::remove(const EntryView& entry)
 {
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
         if (stale_[column])
             continue;
         const auto field = static_cast<EntryField>(column);
-        const QString text = cellText(field, entry[field]);
-        if (mayBeWider(text, widest_[column] - 1) && cellWidth(text) == widest_[column])
+        if (mayBeWider(field, entry[field], widest_[column] - 1)
+            && cellWidth(field, entry[field]) == widest_[column])
             stale_[column] = true;
     }
 }
@@ -47,39 +80,93 @@ int ColumnWidths::widest(EntryField column)
     return widest_[index];
 }
 
-int ColumnWidths::cellWidth(const QString& text) const
+int ColumnWidths::cellWidth(EntryField field, std::string_view bytes) const
 {
-    return static_cast<int>(std::ceil(metrics_.horizontalAdvance(text))) + padding_;
+    return static_cast<int>(std::ceil(metrics_.horizontalAdvance(cellText(field, bytes))))
+        + padding_;
 }
 
 // Laying out a text costs far more than adding up the widths of its characters, and without
 // kerning a text whose characters add up to less than the widest cell cannot be the widest.
-// The allowance covers rounding.
+// A cell of ASCII bytes is judged from its bytes, first by its length alone, then character
+// by character, each line break of Notes counted as a whole return sign. Character widths are
+// whole 64ths of a pixel, as text layout adds them up, so the sum is exact and a cell exactly
+// as wide as the widest (as in a column of numbers of one length) is not measured again.
+// Other cells are judged from their text, with an allowance for rounding.
+bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int width) const
+{
+    const std::string_view shown = cellBytes(bytes);
+    const bool notes = field == EntryField::Notes;
+    const auto characters = static_cast<std::size_t>(kCellCharacters);
+    // As ASCII these bytes make at least as many characters as the cell shows.
+    const std::string_view counted =
+        shown.substr(0, std::min(shown.size(), notes ? 2 * characters : characters));
+    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
+    const std::int64_t ellipsis = shown.size() > characters ? ellipsisUnits_ : 0;
+    if (static_cast<std::int64_t>(counted.size()) * widestAsciiUnits_ + ellipsis <= room) {
+        if (isAscii(counted))
+            return false;
+        return mayBeWider(cellText(field, bytes), width);
+    }
+
+    // Four sums side by side, so that the table look-ups overlap.
+    const auto& units = notes ? notesUnits_ : units_;
+    const auto* text = reinterpret_cast<const unsigned char*>(counted.data());
+    std::array<std::int64_t, 4> sums{ellipsis, 0, 0, 0};
+    std::size_t i = 0;
+    for (; i + 4 <= counted.size(); i += 4) {
+        for (std::size_t lane = 0; lane < 4; ++lane)
+            sums[lane] += units[text[i + lane]];
+    }
+    for (; i < counted.size(); ++i)
+        sums[0] += units[text[i]];
+    const std::int64_t sum = sums[0] + sums[1] + sums[2] + sums[3];
+    if (sum >= kNotAscii)
+        return mayBeWider(cellText(field, bytes), width);
+    return sum > room;
+}
+
 bool ColumnWidths::mayBeWider(const QString& text, int width) const
 {
     qreal sum = padding_ + 1.0;
     for (const QChar character : text) {
         if (character.isSurrogate())
             return true;
-        float& known = characterWidths_[character.unicode()];
-        if (known < 0)
-            known = static_cast<float>(metrics_.horizontalAdvance(character));
-        sum += known;
+        sum += characterWidth(character.unicode());
         if (sum > width)
             return true;
     }
     return false;
 }
 
+float ColumnWidths::characterWidth(char16_t character) const
+{
+    float& known = characterWidths_[character];
+    if (known < 0)
+        known = static_cast<float>(metrics_.horizontalAdvance(QChar(character)));
+    return known;
+}
+
 void ColumnWidths::measureColumn(std::size_t column)
 {
     const auto field = static_cast<EntryField>(column);
-    int widest = 0;
+    setWidest(column, 0);
     for (std::size_t row = 0; row < table_.count(); ++row) {
-        const QString text = cellText(field, table_.row(row)[field]);
-        if (mayBeWider(text, widest))
-            widest = std::max(widest, cellWidth(text));
+        const std::string_view bytes = table_.row(row)[field];
+        if (bytes.size() <= narrowLengths_[column] && isAscii(bytes))
+            continue;
+        if (mayBeWider(field, bytes, widest_[column]))
+            setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
     }
-    widest_[column] = widest;
     stale_[column] = false;
+}
+
+// The longest ASCII text that cannot be wider than the widest cell, from its length alone.
+void ColumnWidths::setWidest(std::size_t column, int width)
+{
+    widest_[column] = width;
+    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
+    narrowLengths_[column] = room <= 0 ? 0
+        : std::min(static_cast<std::size_t>(room / std::max<std::int64_t>(widestAsciiUnits_, 1)),
+                   static_cast<std::size_t>(kCellCharacters));
 }

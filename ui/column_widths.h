@@ -8,6 +8,8 @@
 #include <array>
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 class QString;
@@ -19,21 +21,32 @@ public:
     // font: the cells' font, without kerning; padding: what a cell adds to its text's width.
     ColumnWidths(const EntryTable& table, const QFont& font, int padding);
 
-    void add(const Entry& entry);
+    void add(const EntryView& entry);
     // Call before the entry leaves the table; a column that loses its widest text is measured
     // afresh when it is next asked for.
-    void remove(const Entry& entry);
+    void remove(const EntryView& entry);
     int widest(EntryField column);  // 0 for an empty table
 
 private:
-    int cellWidth(const QString& text) const;
+    int cellWidth(EntryField field, std::string_view bytes) const;
+    bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
     bool mayBeWider(const QString& text, int width) const;
+    float characterWidth(char16_t character) const;
     void measureColumn(std::size_t column);
+    void setWidest(std::size_t column, int width);
 
     const EntryTable& table_;
     QFontMetricsF metrics_;
     int padding_;
     std::array<int, kEntryFieldCount> widest_{};
+    // Per column, the length up to which a text of ASCII bytes is never wider than the widest.
+    std::array<std::size_t, kEntryFieldCount> narrowLengths_{};
     std::bitset<kEntryFieldCount> stale_;
     mutable std::vector<float> characterWidths_;  // by UTF-16 code unit; negative: not yet known
+    // Widths in 64ths of a pixel, rounded up, by byte: of each ASCII character as any cell and
+    // as Notes show it (other bytes are marked), of the widest of them, and of the ellipsis.
+    std::array<std::int64_t, 0x100> units_{};
+    std::array<std::int64_t, 0x100> notesUnits_{};
+    std::int64_t widestAsciiUnits_ = 0;
+    std::int64_t ellipsisUnits_ = 0;
 };

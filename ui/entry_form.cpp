@@ -61,7 +61,9 @@ void EntryForm::showForm()
 void EntryForm::clearForm()
 {
     readForm();
-    strings_ = Entry{};
+    // Emptied strings keep their room: loading clears the form once per record.
+    for (std::string& text : strings_.texts)
+        text.clear();
     showForm();
 }
 

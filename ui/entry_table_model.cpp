@@ -3,7 +3,6 @@
 #include "field_text.h"
 
 #include <array>
-#include <utility>
 
 namespace {
 
@@ -56,23 +55,23 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-void EntryTableModel::insertFirst(Entry entry)
+void EntryTableModel::insertFirst(const EntryView& entry)
 {
     if (holding_) {
-        table_.insertFirst(std::move(entry));
+        table_.insertFirst(entry);
         ++heldRows_;
         return;
     }
     beginInsertRows({}, 0, 0);
-    table_.insertFirst(std::move(entry));
+    table_.insertFirst(entry);
     endInsertRows();
 }
 
-void EntryTableModel::setRow(std::size_t row, Entry entry)
+void EntryTableModel::setRow(std::size_t row, const EntryView& entry)
 {
     if (row >= table_.count())
         return;
-    table_.setRow(row, std::move(entry));
+    table_.setRow(row, entry);
     const int line = static_cast<int>(row);
     emit dataChanged(index(line, 0), index(line, columnCount() - 1));
 }

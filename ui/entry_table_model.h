@@ -18,8 +18,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    void insertFirst(Entry entry);
-    void setRow(std::size_t row, Entry entry);
+    void insertFirst(const EntryView& entry);
+    void setRow(std::size_t row, const EntryView& entry);
     void deleteRow(std::size_t row);
     void sortByColumn(EntryField column);
 

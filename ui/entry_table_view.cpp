@@ -29,6 +29,8 @@ EntryTableView::EntryTableView(QWidget* parent) : QTableView(parent)
     showSelection(false);
 }
 
+// Resizing a section costs even when its width stays, so only sections whose width changes
+// are resized.
 void EntryTableView::fitColumns(const std::array<int, kEntryFieldCount>& cellWidths)
 {
     QHeaderView& header = *horizontalHeader();
@@ -37,7 +39,7 @@ void EntryTableView::fitColumns(const std::array<int, kEntryFieldCount>& cellWid
         if (headingWidths_[column] == 0)
             headingWidths_[column] = header.sectionSizeHint(section);
         fittedWidths_[column] = std::max(cellWidths[column], headingWidths_[column]);
-        if (column + 1 < kEntryFieldCount)
+        if (column + 1 < kEntryFieldCount && header.sectionSize(section) != fittedWidths_[column])
             header.resizeSection(section, fittedWidths_[column]);
     }
     stretchLastColumn();
@@ -101,7 +103,9 @@ void EntryTableView::stretchLastColumn()
 {
     const int last = static_cast<int>(kEntryFieldCount) - 1;
     const int room = viewport()->width() - horizontalHeader()->sectionPosition(last);
-    horizontalHeader()->resizeSection(last, std::max(fittedWidths_.back(), room));
+    const int width = std::max(fittedWidths_.back(), room);
+    if (horizontalHeader()->sectionSize(last) != width)
+        horizontalHeader()->resizeSection(last, width);
 }
 
 // Without the focus, selected rows are drawn in the colours of the others.

@@ -4,50 +4,115 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
-constexpr char16_t kReturnSign = u'\u21b5';
-
-// The text of valid UTF-8, or nothing.
-std::optional<QString> fromUtf8(std::string_view bytes)
+// Whether the bytes are UTF-8 as the toolkit reads it: no overlong forms, no surrogates and
+// nothing past U+10FFFF. Runs of ASCII are passed over eight bytes at a time.
+bool isUtf8(std::string_view bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8,
-                           QStringConverter::Flag::Stateless
-                               | QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t at = 0;
+    while (at < size) {
+        if (std::uint64_t eight = 0; at + 8 <= size) {
+            std::memcpy(&eight, text + at, 8);
+            if ((eight & 0x8080808080808080u) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        const unsigned lead = text[at];
+        std::size_t length = 1;
+        char32_t code = lead;
+        char32_t least = 0;
+        if (lead >= 0xF0 && lead < 0xF8)
+            length = 4, code = lead & 0x07, least = 0x10000;
+        else if (lead >= 0xE0 && lead < 0xF0)
+            length = 3, code = lead & 0x0F, least = 0x800;
+        else if (lead >= 0xC0 && lead < 0xE0)
+            length = 2, code = lead & 0x1F, least = 0x80;
+        else if (lead >= 0x80)
+            return false;
+        if (size - at < length)
+            return false;
+        for (std::size_t next = 1; next < length; ++next) {
+            if ((text[at + next] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (text[at + next] & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+// UTF-8 keeps a byte order mark as a character, so that an edit gives it back.
+QString decode(std::string_view bytes, bool utf8)
+{
+    if (!utf8)
+        return fromWindows1252(bytes);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+bool continuesCharacter(char byte)
+{
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
 }  // namespace
 
-QString editText(const std::string& bytes)
+QString editText(std::string_view bytes)
 {
-    std::optional<QString> text = fromUtf8(bytes);
-    return text ? *std::move(text) : fromWindows1252(bytes);
+    return decode(bytes, isUtf8(bytes));
 }
 
-std::string fieldBytes(EntryField field, QString text, const std::string& shownBytes)
+std::string fieldBytes(EntryField field, QString text, std::string_view shownBytes)
 {
     if (field == EntryField::Notes) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(u'\n', QStringLiteral("\r\n"));
     }
-    if (!fromUtf8(shownBytes)) {
+    if (!isUtf8(shownBytes)) {
         if (std::optional<std::string> bytes = toWindows1252(text))
             return *std::move(bytes);
     }
     return text.toStdString();
 }
 
-QString cellText(EntryField field, const std::string& bytes)
+// A character takes at most four bytes, and a line break two that show as one character.
+std::string_view cellBytes(std::string_view bytes)
 {
-    QString text = editText(bytes);
+    const auto enough = static_cast<std::size_t>(4 * kCellCharacters + 4);
+    if (bytes.size() <= enough)
+        return bytes;
+    std::size_t cut = enough;
+    while (cut > enough - 4 && continuesCharacter(bytes[cut]))
+        --cut;
+    return bytes.substr(0, cut);
+}
+
+// The shown part is decoded as the whole value is, so that the cell agrees with the field.
+QString cellText(EntryField field, std::string_view bytes)
+{
+    const std::string_view shown = cellBytes(bytes);
+    QString text = decode(shown, isUtf8(bytes));
     if (field == EntryField::Notes) {
         text.replace(QStringLiteral("\r\n"), QString(kReturnSign));
         text.replace(u'\r', kReturnSign);
         text.replace(u'\n', kReturnSign);
+    }
+    if (text.size() > kCellCharacters || shown.size() < bytes.size()) {
+        qsizetype kept = std::min(text.size(), kCellCharacters);
+        if (kept > 0 && text.at(kept - 1).isHighSurrogate())
+            --kept;
+        text.truncate(kept);
+        text.append(kEllipsis);
     }
     return text;
 }

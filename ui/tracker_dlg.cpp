@@ -66,12 +66,16 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
             });
 
     setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));
-    // Loading shows each record in the form and the table; the fields and the view catch up
-    // once at the end rather than once per record.
+    // Loading shows each record in the form and the table; the fields, the view and the
+    // columns' widths, none of which is drawn meanwhile, catch up once at the end rather than
+    // once per record.
     form_->holdDisplay();
     model_.holdInsertions();
+    loading_ = true;
     dataFile_.load();
+    loading_ = false;
     model_.releaseInsertions();
+    fitColumns();
     form_->releaseDisplay();
     if (loadStoppedEarly_) {
         // Told once the window is on the screen, with the records read before the failure.
@@ -194,7 +198,10 @@ void CTrackerDlg::rowClick()
 {
     form_->readForm();
     const auto mark = table_.selectionMark();
-    form_->strings() = mark ? table_.row(*mark) : Entry{};
+    const EntryView row = mark ? table_.row(*mark) : EntryView{};
+    // Assigned text by text, the strings keep their room: a huge value is not allocated anew.
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
+        form_->strings().texts[field].assign(row.texts[field]);
     form_->showForm();
 }
 
@@ -209,12 +216,13 @@ void CTrackerDlg::headingClick(int column)
 void CTrackerDlg::loaderAdd()
 {
     form_->readForm();
-    Entry& entry = form_->strings();
+    const EntryView entry(form_->strings());
     if (entry[EntryField::Name].empty())
         return;
     columnWidths_->add(entry);
-    model_.insertFirst(std::move(entry));  // the form is cleared next
-    fitColumns();
+    model_.insertFirst(entry);
+    if (!loading_)
+        fitColumns();
     form_->clearForm();
     form_->setCount(table_.count());
     form_->showForm();
@@ -236,6 +244,12 @@ Entry& CTrackerDlg::currentRecord()
 void CTrackerDlg::currentRecordChanged()
 {
     form_->showForm();
+}
+
+// A save holds the form's display, so the rows it writes are never shown.
+bool CTrackerDlg::showsSavedRows() const
+{
+    return false;
 }
 
 void CTrackerDlg::addCurrentRecord()

@@ -40,6 +40,7 @@ private:
     // The data file's current record is the form's strings.
     Entry& currentRecord() override;
     void currentRecordChanged() override;
+    bool showsSavedRows() const override;
     void addCurrentRecord() override;
     void finished() override;
     void loadStoppedEarly() override;
@@ -53,4 +54,5 @@ private:
     std::unique_ptr<ColumnWidths> columnWidths_;
     bool loadStoppedEarly_ = false;
     bool saveDeclined_ = false;  // the user answered No to replacing the file
+    bool loading_ = false;  // while the data file is read; the columns are fitted after it
 };
