@@ -2,42 +2,30 @@
 // Usage: make_data_file FILE records N      realistic records (as store_bench generates them)
 //        make_data_file FILE huge-notes MIB  one record whose Notes hold MIB mebibytes
 //        make_data_file FILE one-line N      N records of a short Name only
+#include "notes_encoding.h"
+#include "random_records.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <string>
 
 namespace {
 
-std::string randomText(std::mt19937& random, int shortest, int longest)
-{
-    static constexpr std::string_view kCharacters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.@!#$%&*+/ ";
-    std::uniform_int_distribution<std::size_t> pick(0, kCharacters.size() - 1);
-    std::string text(std::uniform_int_distribution<int>(shortest, longest)(random), ' ');
-    for (char& c : text)
-        c = kCharacters[pick(random)];
-    return text;
-}
-
-// Field lengths: Name 8-24, Username 6-20, Password 10-24, URL 20-60, Other 0-20 and Notes
-// 0-120 with a line break in about every third note.
 void writeRecords(std::ofstream& out, std::size_t records)
 {
     std::mt19937 random(42);
     out << "CREATOR=Nimbrel 1.0";
     for (std::size_t i = 0; i < records; ++i) {
-        out << "\r\nNAME=" << randomText(random, 8, 24)
-            << "\r\nUSERNAME=" << randomText(random, 6, 20)
-            << "\r\nPASSWORD=" << randomText(random, 10, 24)
-            << "\r\nURL=https://" << randomText(random, 12, 52)
-            << "\r\nOTHER=" << randomText(random, 0, 20);
-        std::string notes = randomText(random, 0, 120);
-        if (notes.size() > 10 && random() % 3 == 0)
-            notes.replace(notes.size() / 2, 2, "`~");
-        out << "\r\nNOTES=" << notes << "\r\n";
+        Entry entry = randomRecord(random);
+        encodeNotes(entry[EntryField::Notes]);
+        out << "\r\nNAME=" << entry[EntryField::Name]
+            << "\r\nUSERNAME=" << entry[EntryField::Username]
+            << "\r\nPASSWORD=" << entry[EntryField::Password]
+            << "\r\nURL=" << entry[EntryField::Url]
+            << "\r\nOTHER=" << entry[EntryField::Other]
+            << "\r\nNOTES=" << entry[EntryField::Notes] << "\r\n";
     }
 }
 

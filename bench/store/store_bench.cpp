@@ -1,6 +1,7 @@
 // Generates a data file of realistic records, then times loading it, saving it and sorting it
 // by each column, with throughput and memory. Usage: store_bench [records] [directory]
 #include "data_file.h"
+#include "random_records.h"
 #include "record_writer.h"
 #include "safe_file.h"
 #include "table_client.h"
@@ -69,36 +70,12 @@ void printRow(const char* step, const Stopwatch& watch, double bytes)
                 statusBytes("VmRSS") / kMiB);
 }
 
-std::string randomText(std::mt19937& random, int shortest, int longest)
-{
-    static constexpr std::string_view kCharacters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.@!#$%&*+/ ";
-    std::uniform_int_distribution<std::size_t> pick(0, kCharacters.size() - 1);
-    std::string text(std::uniform_int_distribution<int>(shortest, longest)(random), ' ');
-    for (char& c : text)
-        c = kCharacters[pick(random)];
-    return text;
-}
-
-// Field lengths: Name 8-24, Username 6-20, Password 10-24, URL 20-60, Other 0-20 and Notes
-// 0-120 with a line break in about every third note.
 void generateFile(const fs::path& path, std::size_t records)
 {
     std::mt19937 random(42);
     EntryTable table;
-    for (std::size_t i = 0; i < records; ++i) {
-        Entry entry;
-        entry[EntryField::Name] = randomText(random, 8, 24);
-        entry[EntryField::Username] = randomText(random, 6, 20);
-        entry[EntryField::Password] = randomText(random, 10, 24);
-        entry[EntryField::Url] = "https://" + randomText(random, 12, 52);
-        entry[EntryField::Other] = randomText(random, 0, 20);
-        std::string notes = randomText(random, 0, 120);
-        if (notes.size() > 10 && random() % 3 == 0)
-            notes.replace(notes.size() / 2, 2, "\r\n");
-        entry[EntryField::Notes] = std::move(notes);
-        table.insertFirst(std::move(entry));
-    }
+    for (std::size_t i = 0; i < records; ++i)
+        table.insertFirst(randomRecord(random));
     if (!DataFile(table, path).save()) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         std::exit(1);
