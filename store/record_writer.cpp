@@ -17,6 +17,15 @@ constexpr std::size_t kNotes = static_cast<std::size_t>(EntryField::Notes);
 constexpr std::array<std::string_view, kEntryFieldCount> kLinePrefixes{
     "\r\nNAME=", "\r\nUSERNAME=", "\r\nPASSWORD=", "\r\nURL=", "\r\nOTHER=", "\r\nNOTES=",
 };
+// Each prefix padded to one fixed size, so that it is written by one move of that size.
+constexpr std::size_t kPrefixRoom = 16;
+constexpr std::array<std::array<char, kPrefixRoom>, kEntryFieldCount> kPaddedPrefixes = [] {
+    std::array<std::array<char, kPrefixRoom>, kEntryFieldCount> padded{};
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
+        std::copy(kLinePrefixes[field].begin(), kLinePrefixes[field].end(),
+                  padded[field].begin());
+    return padded;
+}();
 
 // Gathers the file's bytes into pieces of kChunkSize for the sink; after a refusal it offers
 // nothing more.
@@ -54,6 +63,16 @@ public:
         append(value);
     }
 
+    // Room for count bytes written in place, or null where a chunk cannot hold them.
+    char* reserve(std::size_t count)
+    {
+        if (kChunkSize - used_ < count)
+            flush();
+        return kChunkSize - used_ < count ? nullptr : chunk_.get() + used_;
+    }
+
+    void advanceTo(const char* end) { used_ = static_cast<std::size_t>(end - chunk_.get()); }
+
     void flush()
     {
         if (used_ > 0 && !refused_)
@@ -81,8 +100,52 @@ private:
     bool refused_ = false;
 };
 
+// Whether a value before Notes holds a line feed. A stored row's texts lie back to back, so
+// one search covers all five.
+bool hasLineFeed(const EntryView& record)
+{
+    const auto& texts = record.texts;
+    bool adjacent = true;
+    for (std::size_t field = 0; field + 1 < kNotes; ++field)
+        adjacent = adjacent && texts[field].data() + texts[field].size() == texts[field + 1].data();
+    if (adjacent) {
+        const std::size_t size =
+            static_cast<std::size_t>(texts[kNotes - 1].data() - texts[0].data())
+            + texts[kNotes - 1].size();
+        return size > 0 && std::memchr(texts[0].data(), '\n', size) != nullptr;
+    }
+    return std::any_of(texts.begin(), texts.begin() + kNotes,
+                       [](std::string_view text) { return text.find('\n') != text.npos; });
+}
+
+// A record without line feeds before its Notes, written straight into the chunk.
+bool appendPlainRecord(ChunkedOutput& out, const EntryView& record, bool notesEncoded)
+{
+    std::size_t size = kEntryFieldCount * kPrefixRoom + 2;
+    for (const std::string_view text : record.texts)
+        size += text.size();
+    char* at = out.reserve(size);
+    if (at == nullptr || hasLineFeed(record))
+        return false;
+    for (std::size_t field = 0; field < kEntryFieldCount; ++field) {
+        std::memcpy(at, kPaddedPrefixes[field].data(), kPrefixRoom);
+        at += kLinePrefixes[field].size();
+        const std::string_view text = record.texts[field];
+        if (field == kNotes && !notesEncoded)
+            encodeNotesInto(at, text.data(), text.size());
+        else if (!text.empty())
+            std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    }
+    std::memcpy(at, "\r\n", 2);
+    out.advanceTo(at + 2);
+    return true;
+}
+
 void appendRecord(ChunkedOutput& out, const EntryView& record, bool notesEncoded)
 {
+    if (appendPlainRecord(out, record, notesEncoded))
+        return;
     for (std::size_t field = 0; field < kNotes; ++field) {
         out.append(kLinePrefixes[field]);
         out.appendValue(record.texts[field]);

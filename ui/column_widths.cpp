@@ -14,19 +14,40 @@ constexpr int kUnitsPerPixel = 64;
 // A byte's width that no sum of real widths reaches: the byte is not ASCII.
 constexpr std::int64_t kNotAscii = std::int64_t{1} << 40;
 
-// Eight bytes at a time: most cell texts are a few dozen bytes long.
+// Eight bytes at a time, the last eight overlapping those before: most cell texts are a few
+// dozen bytes long, and a loop over their last few bytes would cost more than the rest.
 bool isAscii(std::string_view bytes)
 {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+    const char* const text = bytes.data();
+    const std::size_t size = bytes.size();
+    if (size < 8) {
+        std::uint32_t any = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            any |= static_cast<unsigned char>(text[i]);
+        return (any & 0x80U) == 0;
+    }
     std::uint64_t any = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, bytes.data() + i, 8);
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i + 8 < size; i += 8) {
+        std::memcpy(&word, text + i, 8);
         any |= word;
     }
-    for (; i < bytes.size(); ++i)
-        any |= static_cast<unsigned char>(bytes[i]);
-    return (any & 0x8080808080808080U) == 0;
+    std::memcpy(&word, text + size - 8, 8);
+    return ((any | word) & kHighBits) == 0;
+}
+
+// Whether the texts are all ASCII, judged in one pass where they lie back to back, as a stored
+// row's do; false where they do not.
+bool isAsciiRow(const EntryView& entry)
+{
+    const auto& texts = entry.texts;
+    for (std::size_t column = 0; column + 1 < kEntryFieldCount; ++column) {
+        if (texts[column].data() + texts[column].size() != texts[column + 1].data())
+            return false;
+    }
+    const char* const end = texts.back().data() + texts.back().size();
+    return isAscii({texts.front().data(), static_cast<std::size_t>(end - texts.front().data())});
 }
 
 }  // namespace
@@ -50,9 +71,11 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
 
 void ColumnWidths::add(const EntryView& entry)
 {
+    const bool ascii = isAsciiRow(entry);
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
         const std::string_view bytes = entry.texts[column];
-        if (stale_[column] || (bytes.size() <= narrowLengths_[column] && isAscii(bytes)))
+        if (stale_[column]
+            || (bytes.size() <= narrowLengths_[column] && (ascii || isAscii(bytes))))
             continue;
         const auto field = static_cast<EntryField>(column);
         if (mayBeWider(field, bytes, widest_[column]))
@@ -95,31 +118,39 @@ int ColumnWidths::cellWidth(EntryField field, std::string_view bytes) const
 // Other cells are judged from their text, with an allowance for rounding.
 bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int width) const
 {
-    const std::string_view shown = cellBytes(bytes);
     const bool notes = field == EntryField::Notes;
     const auto characters = static_cast<std::size_t>(kCellCharacters);
-    // As ASCII these bytes make at least as many characters as the cell shows.
+    // As ASCII these bytes make at least as many characters as the cell shows; the bytes a
+    // cell shows are never fewer.
     const std::string_view counted =
-        shown.substr(0, std::min(shown.size(), notes ? 2 * characters : characters));
+        bytes.substr(0, std::min(bytes.size(), notes ? 2 * characters : characters));
     const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
-    const std::int64_t ellipsis = shown.size() > characters ? ellipsisUnits_ : 0;
+    const std::int64_t ellipsis = bytes.size() > characters ? ellipsisUnits_ : 0;
     if (static_cast<std::int64_t>(counted.size()) * widestAsciiUnits_ + ellipsis <= room) {
         if (isAscii(counted))
             return false;
         return mayBeWider(cellText(field, bytes), width);
     }
 
-    // Four sums side by side, so that the table look-ups overlap.
+    // Eight bytes at a time, a sum for each, so that the table look-ups overlap; the last
+    // bytes are read as the last eight, those already counted masked out.
     const auto& units = notes ? notesUnits_ : units_;
     const auto* text = reinterpret_cast<const unsigned char*>(counted.data());
+    const std::size_t size = counted.size();
     std::array<std::int64_t, 4> sums{ellipsis, 0, 0, 0};
     std::size_t i = 0;
-    for (; i + 4 <= counted.size(); i += 4) {
-        for (std::size_t lane = 0; lane < 4; ++lane)
-            sums[lane] += units[text[i + lane]];
+    for (; i + 8 <= size; i += 8) {
+        for (std::size_t lane = 0; lane < 8; ++lane)
+            sums[lane % 4] += units[text[i + lane]];
     }
-    for (; i < counted.size(); ++i)
-        sums[0] += units[text[i]];
+    if (i < size && size >= 8) {
+        const std::size_t done = 8 - (size - i);
+        for (std::size_t lane = 0; lane < 8; ++lane)
+            sums[lane % 4] += units[text[size - 8 + lane]] & -std::int64_t{lane >= done};
+    } else {
+        for (; i < size; ++i)
+            sums[0] += units[text[i]];
+    }
     const std::int64_t sum = sums[0] + sums[1] + sums[2] + sums[3];
     if (sum >= kNotAscii)
         return mayBeWider(cellText(field, bytes), width);

@@ -219,8 +219,9 @@ void CTrackerDlg::loaderAdd()
     const EntryView entry(form_->strings());
     if (entry[EntryField::Name].empty())
         return;
-    columnWidths_->add(entry);
     model_.insertFirst(entry);
+    // Measured as stored, its texts back to back.
+    columnWidths_->add(table_.row(0));
     if (!loading_)
         fitColumns();
     form_->clearForm();

@@ -51,6 +51,10 @@ TEST(RecordWriter, WritesExactBytes)
          {entryOf("a\rb", "`~", " p\t", "\x1A", "\0\xff"s, "a\r\nb\rc\nd")},
          "CREATOR=Nimbrel 1.0\r\nNAME=a\rb\r\nUSERNAME=`~\r\nPASSWORD= p\t\r\nURL=\x1A\r\n"
          "OTHER=\0\xff\r\nNOTES=a`~b`c~d\r\n"s},
+        {"line feeds before Notes become line ends",
+         {entryOf("a\nb", "", "", "", "c\n", "n\n")},
+         "CREATOR=Nimbrel 1.0\r\nNAME=a\r\nb\r\nUSERNAME=\r\nPASSWORD=\r\nURL=\r\n"
+         "OTHER=c\r\n\r\nNOTES=n~\r\n"},
     };
     for (const auto& [name, rows, bytes] : cases) {
         EntryTable table = tableOf(rows);

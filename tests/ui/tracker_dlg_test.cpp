@@ -179,6 +179,7 @@ private slots:
     void longTextsAreKept();
     void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
+    void columnsFitAWideCellOfFewBytes();
 
 private:
     std::unique_ptr<CTrackerDlg> openWindow();
@@ -779,6 +780,16 @@ void TrackerDlgTest::columnsFitTheWidestCell()
     for (int column = 0; column < 5; ++column)
         QCOMPARE(header->sectionSize(column), fullFit(column));
     QCOMPARE(header->length(), view->viewport()->width());
+}
+
+// Eight bytes whose last one, in Windows-1252, is wider than any ASCII character.
+void TrackerDlgTest::columnsFitAWideCellOfFewBytes()
+{
+    writeDataFile(fileBytes({{"@@@@@@@@", "", "", "", "", ""}, {"@@@@@@@\x89", "", "", "", "", ""}}));
+    auto dialog = openWindow();
+    QTableView* view = table(*dialog);
+    QCOMPARE(view->horizontalHeader()->sectionSize(0),
+             static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0));
 }
 
 QTEST_MAIN(TrackerDlgTest)
