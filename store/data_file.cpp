@@ -53,17 +53,17 @@ void DataFile::load()
             file = createEmptyFile(*place);
     }
     struct stat status {};
-    if (file && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)) {
-        known_ = identityOf(file.get());
-        const std::size_t rowsBefore = table_.count();
-        const bool whole = readRecords(file.get());
-        notReadCompletely_ = !whole || (status.st_size > 0 && table_.count() == rowsBefore);
+    if (!file || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         client_->finished();
-        if (!whole)
-            client_->loadStoppedEarly();
         return;
     }
+    known_ = identityOf(file.get());
+    const std::size_t rowsBefore = table_.count();
+    const bool whole = readRecords(file.get());
+    notReadCompletely_ = !whole || (status.st_size > 0 && table_.count() == rowsBefore);
     client_->finished();
+    if (!whole)
+        client_->loadStoppedEarly();
 }
 
 // Returns whether the file was read to its end; the records read before a read error or

@@ -19,5 +19,12 @@ struct Entry {
         return texts[static_cast<std::size_t>(field)];
     }
 
+    // Empties the texts; they keep their room for the next record.
+    void clear()
+    {
+        for (std::string& text : texts)
+            text.clear();
+    }
+
     friend bool operator==(const Entry&, const Entry&) = default;
 };

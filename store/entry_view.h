@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 // The six texts of a stored row, read in place; it turns into an Entry where a copy is wanted
@@ -33,9 +34,27 @@ struct EntryView {
     operator Entry() const
     {
         Entry entry;
+        assignTo(entry);
+        return entry;
+    }
+
+    // Copies the texts into the entry's strings, which keep their room.
+    void assignTo(Entry& entry) const
+    {
         for (std::size_t i = 0; i < kEntryFieldCount; ++i)
             entry.texts[i].assign(texts[i]);
-        return entry;
+    }
+
+    // The first count texts as one run of bytes where they lie back to back, as a stored
+    // row's do; none where they do not.
+    std::optional<std::string_view> joined(std::size_t count = kEntryFieldCount) const
+    {
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            if (texts[i].data() + texts[i].size() != texts[i + 1].data())
+                return std::nullopt;
+        }
+        const char* const end = texts[count - 1].data() + texts[count - 1].size();
+        return std::string_view(texts[0].data(), static_cast<std::size_t>(end - texts[0].data()));
     }
 
     friend bool operator==(const EntryView&, const EntryView&) = default;

@@ -104,16 +104,9 @@ private:
 // one search covers all five.
 bool hasLineFeed(const EntryView& record)
 {
+    if (const auto beforeNotes = record.joined(kNotes))
+        return beforeNotes->find('\n') != std::string_view::npos;
     const auto& texts = record.texts;
-    bool adjacent = true;
-    for (std::size_t field = 0; field + 1 < kNotes; ++field)
-        adjacent = adjacent && texts[field].data() + texts[field].size() == texts[field + 1].data();
-    if (adjacent) {
-        const std::size_t size =
-            static_cast<std::size_t>(texts[kNotes - 1].data() - texts[0].data())
-            + texts[kNotes - 1].size();
-        return size > 0 && std::memchr(texts[0].data(), '\n', size) != nullptr;
-    }
     return std::any_of(texts.begin(), texts.begin() + kNotes,
                        [](std::string_view text) { return text.find('\n') != text.npos; });
 }
@@ -170,9 +163,7 @@ bool writeRecords(const EntryTable& table, DataFileClient& client, const ByteSin
     for (std::size_t i = 0; i < table.count() && !out.refused(); ++i) {
         if (shown) {
             Entry& current = client.currentRecord();
-            const EntryView row = table.row(i);
-            for (std::size_t field = 0; field < kEntryFieldCount; ++field)
-                current.texts[field].assign(row.texts[field]);
+            table.row(i).assignTo(current);
             client.currentRecordChanged();
             encodeNotes(current[EntryField::Notes]);
             appendRecord(out, current, true);

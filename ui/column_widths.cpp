@@ -41,13 +41,8 @@ bool isAscii(std::string_view bytes)
 // row's do; false where they do not.
 bool isAsciiRow(const EntryView& entry)
 {
-    const auto& texts = entry.texts;
-    for (std::size_t column = 0; column + 1 < kEntryFieldCount; ++column) {
-        if (texts[column].data() + texts[column].size() != texts[column + 1].data())
-            return false;
-    }
-    const char* const end = texts.back().data() + texts.back().size();
-    return isAscii({texts.front().data(), static_cast<std::size_t>(end - texts.front().data())});
+    const auto all = entry.joined();
+    return all && isAscii(*all);
 }
 
 }  // namespace

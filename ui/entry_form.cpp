@@ -61,9 +61,7 @@ void EntryForm::showForm()
 void EntryForm::clearForm()
 {
     readForm();
-    // Emptied strings keep their room: loading clears the form once per record.
-    for (std::string& text : strings_.texts)
-        text.clear();
+    strings_.clear();  // the strings keep their room: loading clears the form once per record
     showForm();
 }
 

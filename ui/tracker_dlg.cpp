@@ -198,10 +198,8 @@ void CTrackerDlg::rowClick()
 {
     form_->readForm();
     const auto mark = table_.selectionMark();
-    const EntryView row = mark ? table_.row(*mark) : EntryView{};
-    // Assigned text by text, the strings keep their room: a huge value is not allocated anew.
-    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
-        form_->strings().texts[field].assign(row.texts[field]);
+    // The strings keep their room: a huge value is not allocated anew.
+    (mark ? table_.row(*mark) : EntryView{}).assignTo(form_->strings());
     form_->showForm();
 }
 
