@@ -72,9 +72,10 @@ bool DataFile::readRecords(int descriptor)
 {
     RecordReader reader(*client_);
     bool whole = true;
+    std::unique_ptr<char[]> buffer;  // kept to the end: the record being read may lie in it
     try {
         // Not zeroed first: a small file should not cost touching a whole chunk of memory.
-        const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
+        buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
         for (;;) {
             const ssize_t received = ::read(descriptor, buffer.get(), kReadChunkSize);
             if (received < 0 && (errno == EINTR || errno == EAGAIN))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry.h"
+#include "entry_view.h"
 
 // Why a save asks before it replaces the data file.
 enum class ReplaceReason {
@@ -17,11 +18,13 @@ public:
     virtual Entry& currentRecord() = 0;
     // The current record was filled or changed.
     virtual void currentRecordChanged() = 0;
-    // Whether the rows a save writes are shown; a caller that shows nothing spares the save
-    // a copy of every row into the current record.
-    virtual bool showsSavedRows() const { return true; }
-    // The reader completed the current record: insert it as the new row 0 and empty it.
-    virtual void addCurrentRecord() = 0;
+    // Whether the records a load reads and a save writes are shown as they pass through the
+    // current record. A caller that shows none spares every record that copy: a load hands
+    // each record over as it lies in the file, and a save formats each row where it is stored.
+    virtual bool showsPassingRecords() const { return true; }
+    // The reader completed a record (the current record, where records are shown as they
+    // pass): insert it as the new row 0 and empty the current record.
+    virtual void addRecord(const EntryView& record) = 0;
     // Loading or saving is over.
     virtual void finished() = 0;
     // The load stopped before the end of the file (a read error, or memory ran out).

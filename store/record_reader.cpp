@@ -56,6 +56,11 @@ std::optional<EntryField> fieldOfLine(std::string_view line, std::string_view& v
 
 }  // namespace
 
+RecordReader::RecordReader(DataFileClient& client)
+    : client_(client), passing_(!client.showsPassingRecords())
+{
+}
+
 void RecordReader::feed(std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -63,7 +68,7 @@ void RecordReader::feed(std::string_view bytes)
             static_cast<const char*>(std::memchr(bytes.data(), '\n', bytes.size()));
         if (!lineEnd) {
             partialLine_.append(bytes);
-            return;
+            break;
         }
         const auto length = static_cast<std::size_t>(lineEnd - bytes.data());
         if (partialLine_.empty()) {
@@ -71,16 +76,20 @@ void RecordReader::feed(std::string_view bytes)
         } else {
             partialLine_.append(bytes.substr(0, length));
             processLine(partialLine_);
+            keepRecord();
             partialLine_.clear();
         }
         bytes.remove_prefix(length + 1);
     }
+    keepRecord();
 }
 
 void RecordReader::finish()
 {
     addCurrentIfNamed();
     client_.currentRecord() = Entry{};
+    record_ = {};
+    kept_ = Entry{};
     partialLine_.clear();
 }
 
@@ -99,6 +108,10 @@ void RecordReader::processLine(std::string_view line)
 
     if (*field == EntryField::Name && !firstLine)
         addCurrentIfNamed();
+    if (passing_) {
+        setText(*field, value);
+        return;
+    }
     Entry& current = client_.currentRecord();
     std::string& text = current[*field];
     text.assign(value);
@@ -108,8 +121,41 @@ void RecordReader::processLine(std::string_view line)
         client_.currentRecordChanged();
 }
 
+// Notes with line breaks are decoded into a copy; other texts stay where they were read.
+void RecordReader::setText(EntryField field, std::string_view value)
+{
+    const auto index = static_cast<std::size_t>(field);
+    if (field == EntryField::Notes && value.find("`~") != std::string_view::npos) {
+        std::string& notes = kept_.texts[index];
+        notes.assign(value);
+        decodeNotes(notes);
+        value = notes;
+    }
+    record_[index] = value;
+}
+
 void RecordReader::addCurrentIfNamed()
 {
-    if (!client_.currentRecord()[EntryField::Name].empty())
-        client_.addCurrentRecord();
+    if (passing_) {
+        if (!record_[static_cast<std::size_t>(EntryField::Name)].empty()) {
+            client_.addRecord(EntryView(record_));
+            record_ = {};
+        }
+        return;
+    }
+    Entry& current = client_.currentRecord();
+    if (!current[EntryField::Name].empty())
+        client_.addRecord(current);
+}
+
+// A nameless record's texts carry over to the next record, so the record being read may
+// outlive the piece it was read from.
+void RecordReader::keepRecord()
+{
+    for (std::size_t i = 0; i < kEntryFieldCount; ++i) {
+        if (!record_[i].empty() && record_[i].data() != kept_.texts[i].data()) {
+            kept_.texts[i].assign(record_[i]);
+            record_[i] = kept_.texts[i];
+        }
+    }
 }

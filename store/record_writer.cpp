@@ -157,7 +157,7 @@ bool writeRecords(const EntryTable& table, DataFileClient& client, const ByteSin
 {
     if (table.count() == 0)
         return true;
-    const bool shown = client.showsSavedRows();
+    const bool shown = client.showsPassingRecords();
     ChunkedOutput out(sink);
     out.append(kCreatorLine);
     for (std::size_t i = 0; i < table.count() && !out.refused(); ++i) {

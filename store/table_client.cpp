@@ -1,8 +1,8 @@
 #include "table_client.h"
 
-void TableClient::addCurrentRecord()
+void TableClient::addRecord(const EntryView& record)
 {
-    table_.insertFirst(current_);
+    table_.insertFirst(record);
     current_.clear();  // its texts keep their room for the next record
 }
 

@@ -12,8 +12,8 @@ public:
 
     Entry& currentRecord() override { return current_; }
     void currentRecordChanged() override {}
-    bool showsSavedRows() const override { return false; }
-    void addCurrentRecord() override;
+    bool showsPassingRecords() const override { return false; }
+    void addRecord(const EntryView& record) override;
     void finished() override;
     void loadStoppedEarly() override {}
     bool confirmReplace(ReplaceReason) override { return false; }

@@ -1,11 +1,13 @@
 #include "column_widths.h"
 
 #include "field_text.h"
+#include "row_pipeline.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -62,9 +64,59 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
     notesUnits_['\r'] = notesUnits_['\n'] = units(kReturnSign);
     widestAsciiUnits_ = std::max(widestAsciiUnits_, units(kReturnSign));
     ellipsisUnits_ = units(kEllipsis);
+    for (std::size_t column = 0; column < kEntryFieldCount; ++column)
+        setWidest(column, 0);
 }
 
+ColumnWidths::~ColumnWidths() = default;
+
 void ColumnWidths::add(const EntryView& entry)
+{
+    if (!loading_)
+        measure(entry);
+    else if (!isNarrowShortRow(entry))
+        loading_->add(entry);
+}
+
+// The font metrics pass to the loading thread and back with the rows; the toolkit keeps the
+// font's glyph caches per thread.
+void ColumnWidths::startLoading()
+{
+    loading_ = std::make_unique<RowPipeline>([this](const EntryView& entry) {
+        try {
+            measure(entry);
+        } catch (const std::bad_alloc&) {
+            stale_.set();  // measured afresh from the table when next asked for
+        }
+    });
+}
+
+void ColumnWidths::finishLoading()
+{
+    loading_->finish();
+    loading_.reset();
+}
+
+// Handing a row to the loading thread costs about as much as measuring a row of a few dozen
+// ASCII bytes, so such a row is checked here, against the widths found so far (which only
+// grow), and handed over only where it may be wider.
+bool ColumnWidths::isNarrowShortRow(const EntryView& entry) const
+{
+    constexpr std::size_t kShortRowBytes = 64;
+    const auto all = entry.joined();
+    if (!all || all->size() > kShortRowBytes || !isAscii(*all))
+        return false;
+    for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
+        const std::string_view bytes = entry.texts[column];
+        if (!bytes.empty()
+            && unitsOf(static_cast<EntryField>(column), bytes)
+                > rooms_[column].load(std::memory_order_relaxed))
+            return false;
+    }
+    return true;
+}
+
+void ColumnWidths::measure(const EntryView& entry)
 {
     const bool ascii = isAsciiRow(entry);
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
@@ -127,12 +179,21 @@ bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int widt
         return mayBeWider(cellText(field, bytes), width);
     }
 
-    // Eight bytes at a time, a sum for each, so that the table look-ups overlap; the last
-    // bytes are read as the last eight, those already counted masked out.
-    const auto& units = notes ? notesUnits_ : units_;
-    const auto* text = reinterpret_cast<const unsigned char*>(counted.data());
-    const std::size_t size = counted.size();
-    std::array<std::int64_t, 4> sums{ellipsis, 0, 0, 0};
+    const std::int64_t sum = ellipsis + unitsOf(field, counted);
+    if (sum >= kNotAscii)
+        return mayBeWider(cellText(field, bytes), width);
+    return sum > room;
+}
+
+// The bytes' widths added up, at least kNotAscii where one is not ASCII. Eight bytes at a
+// time, a sum for each, so that the table look-ups overlap; the last bytes are read as the
+// last eight, those already counted masked out.
+std::int64_t ColumnWidths::unitsOf(EntryField field, std::string_view bytes) const
+{
+    const auto& units = field == EntryField::Notes ? notesUnits_ : units_;
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::array<std::int64_t, 4> sums{};
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         for (std::size_t lane = 0; lane < 8; ++lane)
@@ -146,10 +207,7 @@ bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int widt
         for (; i < size; ++i)
             sums[0] += units[text[i]];
     }
-    const std::int64_t sum = sums[0] + sums[1] + sums[2] + sums[3];
-    if (sum >= kNotAscii)
-        return mayBeWider(cellText(field, bytes), width);
-    return sum > room;
+    return sums[0] + sums[1] + sums[2] + sums[3];
 }
 
 bool ColumnWidths::mayBeWider(const QString& text, int width) const
@@ -192,6 +250,7 @@ void ColumnWidths::setWidest(std::size_t column, int width)
 {
     widest_[column] = width;
     const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
+    rooms_[column].store(room, std::memory_order_relaxed);
     narrowLengths_[column] = room <= 0 ? 0
         : std::min(static_cast<std::size_t>(room / std::max<std::int64_t>(widestAsciiUnits_, 1)),
                    static_cast<std::size_t>(kCellCharacters));

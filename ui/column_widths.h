@@ -6,13 +6,16 @@
 #include <QFontMetricsF>
 
 #include <array>
+#include <atomic>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 class QString;
+class RowPipeline;
 
 // The width of the widest cell text of each column, as the table's cells measure it, kept
 // up to date record by record so that fitting the columns never rescans the table on loading.
@@ -20,17 +23,25 @@ class ColumnWidths {
 public:
     // font: the cells' font, without kerning; padding: what a cell adds to its text's width.
     ColumnWidths(const EntryTable& table, const QFont& font, int padding);
+    ~ColumnWidths();
 
     void add(const EntryView& entry);
+    // Between these, rows added are measured on a thread of their own, alongside the caller,
+    // which must keep their texts in place and ask nothing else until finishLoading().
+    void startLoading();
+    void finishLoading();
     // Call before the entry leaves the table; a column that loses its widest text is measured
     // afresh when it is next asked for.
     void remove(const EntryView& entry);
     int widest(EntryField column);  // 0 for an empty table
 
 private:
+    void measure(const EntryView& entry);
+    bool isNarrowShortRow(const EntryView& entry) const;
     int cellWidth(EntryField field, std::string_view bytes) const;
     bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
     bool mayBeWider(const QString& text, int width) const;
+    std::int64_t unitsOf(EntryField field, std::string_view bytes) const;
     float characterWidth(char16_t character) const;
     void measureColumn(std::size_t column);
     void setWidest(std::size_t column, int width);
@@ -49,4 +60,8 @@ private:
     std::array<std::int64_t, 0x100> notesUnits_{};
     std::int64_t widestAsciiUnits_ = 0;
     std::int64_t ellipsisUnits_ = 0;
+    std::unique_ptr<RowPipeline> loading_;
+    // The text width of each column's widest cell, in 64ths of a pixel; while loading, the
+    // caller reads what the loading thread has found so far.
+    std::array<std::atomic<std::int64_t>, kEntryFieldCount> rooms_{};
 };

@@ -66,14 +66,15 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
             });
 
     setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));
-    // Loading shows each record in the form and the table; the fields, the view and the
-    // columns' widths, none of which is drawn meanwhile, catch up once at the end rather than
-    // once per record.
+    // Loading adds each record to the table; the form, the view and the columns' widths, none
+    // of which is drawn meanwhile, catch up once at the end rather than once per record.
     form_->holdDisplay();
     model_.holdInsertions();
+    columnWidths_->startLoading();
     loading_ = true;
     dataFile_.load();
     loading_ = false;
+    columnWidths_->finishLoading();
     model_.releaseInsertions();
     fitColumns();
     form_->releaseDisplay();
@@ -211,14 +212,13 @@ void CTrackerDlg::headingClick(int column)
     form_->showForm();
 }
 
-void CTrackerDlg::loaderAdd()
+void CTrackerDlg::loaderAdd(const EntryView& entry)
 {
     form_->readForm();
-    const EntryView entry(form_->strings());
     if (entry[EntryField::Name].empty())
         return;
     model_.insertFirst(entry);
-    // Measured as stored, its texts back to back.
+    // Measured as stored: its texts lie back to back, and loading moves none of them.
     columnWidths_->add(table_.row(0));
     if (!loading_)
         fitColumns();
@@ -245,15 +245,15 @@ void CTrackerDlg::currentRecordChanged()
     form_->showForm();
 }
 
-// A save holds the form's display, so the rows it writes are never shown.
-bool CTrackerDlg::showsSavedRows() const
+// Loading and saving hold the form's display, so the records they pass are never shown.
+bool CTrackerDlg::showsPassingRecords() const
 {
     return false;
 }
 
-void CTrackerDlg::addCurrentRecord()
+void CTrackerDlg::addRecord(const EntryView& record)
 {
-    loaderAdd();
+    loaderAdd(record);
 }
 
 void CTrackerDlg::finished()

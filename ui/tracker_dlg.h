@@ -34,14 +34,14 @@ private:
     void rowClick();
     void headingClick(int column);
 
-    void loaderAdd();
+    void loaderAdd(const EntryView& entry);
     void fitColumns();
 
     // The data file's current record is the form's strings.
     Entry& currentRecord() override;
     void currentRecordChanged() override;
-    bool showsSavedRows() const override;
-    void addCurrentRecord() override;
+    bool showsPassingRecords() const override;
+    void addRecord(const EntryView& record) override;
     void finished() override;
     void loadStoppedEarly() override;
     bool confirmReplace(ReplaceReason reason) override;

@@ -2,6 +2,7 @@
 
 #include "record_writer.h"
 #include "store_test_support.h"
+#include "table_client.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,25 @@ namespace {
 
 using namespace std::string_literals;
 
-// Feeds the bytes in pieces of the given size (0: all at once) and returns the table's rows.
-std::vector<Entry> readRows(std::string_view bytes, std::size_t pieceSize = 0)
+// Feeds the bytes in pieces of the given size (0: all at once), each piece from memory of its
+// own that is overwritten once fed, and returns the table's rows. The records pass through the
+// current record of a client that shows them, or straight from the bytes to one that does not.
+std::vector<Entry> readRows(std::string_view bytes, std::size_t pieceSize = 0, bool shown = true)
 {
     EntryTable table;
-    RecordingClient client(table);
+    RecordingClient recording(table);
+    TableClient passing(table);
+    DataFileClient& client = shown ? static_cast<DataFileClient&>(recording) : passing;
     RecordReader reader(client);
     if (pieceSize == 0)
         pieceSize = bytes.size() + 1;
-    for (std::size_t at = 0; at < bytes.size(); at += pieceSize)
-        reader.feed(bytes.substr(at, pieceSize));
+    for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+        std::string piece(bytes.substr(at, pieceSize));
+        reader.feed(piece);
+        piece.assign(piece.size(), '#');
+    }
     reader.finish();
-    EXPECT_EQ(client.current, Entry{});
+    EXPECT_EQ(client.currentRecord(), Entry{});
     return rowsOf(table);
 }
 
@@ -65,8 +73,11 @@ const ReadCase kReadCases[] = {
 TEST(RecordReader, ReadsRecordsInAnyPieces)
 {
     for (const auto& [name, bytes, rows] : kReadCases) {
-        for (std::size_t pieceSize = 0; pieceSize <= 17; ++pieceSize)
-            ASSERT_EQ(readRows(bytes, pieceSize), rows) << name << ", pieces of " << pieceSize;
+        for (std::size_t pieceSize = 0; pieceSize <= 17; ++pieceSize) {
+            for (const bool shown : {true, false})
+                ASSERT_EQ(readRows(bytes, pieceSize, shown), rows)
+                    << name << ", pieces of " << pieceSize << (shown ? ", shown" : ", passing");
+        }
     }
 }
 

@@ -39,10 +39,10 @@ public:
 
     Entry& currentRecord() override { return current; }
     void currentRecordChanged() override { changes.push_back(current); }
-    void addCurrentRecord() override
+    void addRecord(const EntryView& record) override
     {
         ++adds;
-        table_.insertFirst(current);
+        table_.insertFirst(record);
         current = Entry{};
     }
     void finished() override { ++finishes; }

@@ -180,6 +180,7 @@ private slots:
     void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
     void columnsFitAWideCellOfFewBytes();
+    void columnsFitTheWidestOfManyLoadedRows();
 
 private:
     std::unique_ptr<CTrackerDlg> openWindow();
@@ -790,6 +791,39 @@ void TrackerDlgTest::columnsFitAWideCellOfFewBytes()
     QTableView* view = table(*dialog);
     QCOMPARE(view->horizontalHeader()->sectionSize(0),
              static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0));
+}
+
+// Rows of few bytes are measured as they are loaded, longer ones alongside on a thread of their
+// own, in batches of a few thousand; the widest cells lie in a middle batch, in the last one
+// and among the short rows.
+void TrackerDlgTest::columnsFitTheWidestOfManyLoadedRows()
+{
+    constexpr int kRecords = 3 * 4096 + 500;
+    std::vector<Record> records(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+        records[i][0] = QStringLiteral("r%1").arg(i, 5, 10, QChar(u'0')).toStdString();
+        if (i % 2 == 0)
+            records[i][5] = std::string(70, 'x');
+    }
+    records[10][5] = std::string(75, '@');
+    records[5000][0] = "a wide name in a middle batch WWW";
+    records[kRecords - 1] = {"last", "the widest user name, loaded last MMM", "", "", "",
+                             std::string(70, 'x')};
+    records[kRecords - 2][3] = "WWWWWWWWWWWW";
+    records[kRecords - 4][4] = "@@@@@@@@@@@@@";
+    writeDataFile(fileBytes(records));
+
+    auto dialog = openWindow();
+    QTableView* view = table(*dialog);
+    QHeaderView* header = view->horizontalHeader();
+    QCOMPARE(view->model()->rowCount(), kRecords);
+    QVERIFY(header->length() > view->viewport()->width());  // Notes are not stretched
+    for (int column = 0; column < 6; ++column) {
+        int widest = header->sectionSizeHint(column);
+        for (int row = 0; row < kRecords; ++row)  // Qt's own measure, over every row
+            widest = std::max(widest, view->sizeHintForIndex(view->model()->index(row, column)).width());
+        QCOMPARE(header->sectionSize(column), widest);
+    }
 }
 
 QTEST_MAIN(TrackerDlgTest)
