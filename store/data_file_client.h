@@ -22,8 +22,8 @@ public:
     // current record. A caller that shows none spares every record that copy: a load hands
     // each record over as it lies in the file, and a save formats each row where it is stored.
     virtual bool showsPassingRecords() const { return true; }
-    // The reader completed a record (the current record, where records are shown as they
-    // pass): insert it as the new row 0 and empty the current record.
+    // The reader completed a named record (the current record, where records are shown as
+    // they pass): insert it as the new row 0 and empty the current record.
     virtual void addRecord(const EntryView& record) = 0;
     // Loading or saving is over.
     virtual void finished() = 0;

@@ -14,7 +14,7 @@ class EntryTable {
 public:
     std::size_t count() const { return rows_.size(); }
     // The row at position i, or six empty texts where there is no such row. The view is valid
-    // until the table next changes.
+    // until the table next changes, except that inserting rows moves no stored text.
     EntryView row(std::size_t i) const;
 
     void insertFirst(const EntryView& entry);

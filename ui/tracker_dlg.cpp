@@ -71,12 +71,11 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
     form_->holdDisplay();
     model_.holdInsertions();
     columnWidths_->startLoading();
-    loading_ = true;
     dataFile_.load();
-    loading_ = false;
     columnWidths_->finishLoading();
     model_.releaseInsertions();
     fitColumns();
+    form_->setCount(table_.count());
     form_->releaseDisplay();
     if (loadStoppedEarly_) {
         // Told once the window is on the screen, with the records read before the failure.
@@ -212,19 +211,13 @@ void CTrackerDlg::headingClick(int column)
     form_->showForm();
 }
 
+// A named record read from the file becomes row 0. The form, which the record does not pass
+// through, the count and the columns catch up once the whole file is read.
 void CTrackerDlg::loaderAdd(const EntryView& entry)
 {
-    form_->readForm();
-    if (entry[EntryField::Name].empty())
-        return;
     model_.insertFirst(entry);
     // Measured as stored: its texts lie back to back, and loading moves none of them.
     columnWidths_->add(table_.row(0));
-    if (!loading_)
-        fitColumns();
-    form_->clearForm();
-    form_->setCount(table_.count());
-    form_->showForm();
 }
 
 void CTrackerDlg::fitColumns()

@@ -54,5 +54,4 @@ private:
     std::unique_ptr<ColumnWidths> columnWidths_;
     bool loadStoppedEarly_ = false;
     bool saveDeclined_ = false;  // the user answered No to replacing the file
-    bool loading_ = false;  // while the data file is read; the columns are fitted after it
 };
