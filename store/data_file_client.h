@@ -9,8 +9,9 @@ enum class ReplaceReason {
     NotReadCompletely,  // the load stopped early, or found no record in a file that has bytes
 };
 
-// The caller of a load or a save. It owns the current record that the reader fills and the
-// writer fills row by row, and is told what happens to it so that its display stays current.
+// The caller of a load or a save. It owns the current record, which the reader and the writer
+// fill record by record where the caller shows records as they pass, and is told what happens
+// to it so that its display stays current.
 class DataFileClient {
 public:
     virtual ~DataFileClient() = default;
