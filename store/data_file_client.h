@@ -17,8 +17,9 @@ public:
     virtual ~DataFileClient() = default;
 
     virtual Entry& currentRecord() = 0;
-    // The current record was filled or changed.
-    virtual void currentRecordChanged() = 0;
+    // The current record was filled or changed; only a caller that shows passing records is
+    // told.
+    virtual void currentRecordChanged() {}
     // Whether the records a load reads and a save writes are shown as they pass through the
     // current record. A caller that shows none spares every record that copy: a load hands
     // each record over as it lies in the file, and a save formats each row where it is stored.

@@ -131,7 +131,7 @@ void RecordReader::setText(EntryField field, std::string_view value)
         decodeNotes(notes);
         value = notes;
     }
-    record_[index] = value;
+    record_[index] = value.empty() ? std::string_view() : value;  // nothing to keep
 }
 
 void RecordReader::addCurrentIfNamed()

@@ -11,7 +11,6 @@ public:
     explicit TableClient(EntryTable& table) : table_(table) {}
 
     Entry& currentRecord() override { return current_; }
-    void currentRecordChanged() override {}
     bool showsPassingRecords() const override { return false; }
     void addRecord(const EntryView& record) override;
     void finished() override;

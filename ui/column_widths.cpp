@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -72,10 +73,17 @@ ColumnWidths::~ColumnWidths() = default;
 
 void ColumnWidths::add(const EntryView& entry)
 {
-    if (!loading_)
+    if (!loading_) {
         measure(entry);
-    else if (!isNarrowShortRow(entry))
+        return;
+    }
+    if (isNarrowShortRow(entry))
+        return;
+    try {
         loading_->add(entry);
+    } catch (const std::bad_alloc&) {
+        rowsLost_ = true;  // the row is in the table all the same
+    }
 }
 
 // The font metrics pass to the loading thread and back with the rows; the toolkit keeps the
@@ -95,6 +103,8 @@ void ColumnWidths::finishLoading()
 {
     loading_->finish();
     loading_.reset();
+    if (std::exchange(rowsLost_, false))
+        stale_.set();  // measured afresh from the table when next asked for
 }
 
 // Handing a row to the loading thread costs about as much as measuring a row of a few dozen

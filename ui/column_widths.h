@@ -27,7 +27,8 @@ public:
 
     void add(const EntryView& entry);
     // Between these, rows added are measured on a thread of their own, alongside the caller,
-    // which must keep their texts in place and ask nothing else until finishLoading().
+    // which must keep their texts in place and ask nothing else until finishLoading(). Adding
+    // a row then never fails.
     void startLoading();
     void finishLoading();
     // Call before the entry leaves the table; a column that loses its widest text is measured
@@ -60,8 +61,9 @@ private:
     std::array<std::int64_t, 0x100> notesUnits_{};
     std::int64_t widestAsciiUnits_ = 0;
     std::int64_t ellipsisUnits_ = 0;
-    std::unique_ptr<RowPipeline> loading_;
     // The text width of each column's widest cell, in 64ths of a pixel; while loading, the
     // caller reads what the loading thread has found so far.
     std::array<std::atomic<std::int64_t>, kEntryFieldCount> rooms_{};
+    std::unique_ptr<RowPipeline> loading_;
+    bool rowsLost_ = false;  // a row could not be handed to the loading thread
 };

@@ -1,6 +1,6 @@
 #include "row_pipeline.h"
 
-#include <system_error>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -15,10 +15,12 @@ constexpr std::size_t kWaitingBatches = 4;
 RowPipeline::RowPipeline(std::function<void(const EntryView&)> take) : take_(std::move(take))
 {
     try {
-        worker_ = std::thread([this] { run(); });
         filling_.reserve(kBatchRows);
-    } catch (const std::system_error&) {
-        // Without a thread the rows are dealt with as they come.
+        // Every batch there is: the one filling, those waiting, the one being dealt with.
+        spare_.reserve(kWaitingBatches + 2);
+        worker_ = std::thread([this] { run(); });
+    } catch (const std::exception&) {
+        // Without memory or a thread, the rows are dealt with as they come.
     }
 }
 
@@ -34,29 +36,32 @@ void RowPipeline::add(const EntryView& row)
         return;
     }
     filling_.push_back(row);
-    if (filling_.size() == kBatchRows)
+    if (filling_.size() >= kBatchRows)
         handOver();
 }
 
+// The last batch, seldom full, is dealt with here rather than handed over, which could fail.
 void RowPipeline::finish()
 {
     if (!worker_.joinable())
         return;
-    if (!filling_.empty())
-        handOver();
     {
         const std::lock_guard lock(mutex_);
         finishing_ = true;
     }
     changed_.notify_all();
     worker_.join();
+    for (const EntryView& row : filling_)
+        take_(row);
+    filling_.clear();
 }
 
 void RowPipeline::handOver()
 {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return full_.size() < kWaitingBatches; });
-    full_.push_back(std::exchange(filling_, {}));
+    full_.push_back(std::move(filling_));  // where it fails, filling_ keeps its rows
+    filling_ = {};
     if (!spare_.empty()) {
         filling_ = std::move(spare_.back());
         spare_.pop_back();

@@ -233,11 +233,6 @@ Entry& CTrackerDlg::currentRecord()
     return form_->strings();
 }
 
-void CTrackerDlg::currentRecordChanged()
-{
-    form_->showForm();
-}
-
 // Loading and saving hold the form's display, so the records they pass are never shown.
 bool CTrackerDlg::showsPassingRecords() const
 {

@@ -37,9 +37,8 @@ private:
     void loaderAdd(const EntryView& entry);
     void fitColumns();
 
-    // The data file's current record is the form's strings.
+    // The data file's current record is the form's strings, which records pass by unshown.
     Entry& currentRecord() override;
-    void currentRecordChanged() override;
     bool showsPassingRecords() const override;
     void addRecord(const EntryView& record) override;
     void finished() override;

@@ -39,6 +39,7 @@ public:
 
     Entry& currentRecord() override { return current; }
     void currentRecordChanged() override { changes.push_back(current); }
+    bool showsPassingRecords() const override { return shows; }
     void addRecord(const EntryView& record) override
     {
         ++adds;
@@ -49,6 +50,7 @@ public:
     void loadStoppedEarly() override { ++earlyStops; }
     bool confirmReplace(ReplaceReason) override { return false; }
 
+    bool shows = true;  // the program's window shows none
     Entry current;
     std::vector<Entry> changes;  // the current record as it was at each change notice
     int adds = 0;

@@ -809,8 +809,8 @@ void TrackerDlgTest::columnsFitTheWidestOfManyLoadedRows()
     records[5000][0] = "a wide name in a middle batch WWW";
     records[kRecords - 1] = {"last", "the widest user name, loaded last MMM", "", "", "",
                              std::string(70, 'x')};
-    records[kRecords - 2][3] = "WWWWWWWWWWWW";
-    records[kRecords - 4][4] = "@@@@@@@@@@@@@";
+    records[kRecords - 3][3] = "WWWWWWWWWWWW";  // short rows, without Notes
+    records[kRecords - 5][4] = "@@@@@@@@@@@@@";
     writeDataFile(fileBytes(records));
 
     auto dialog = openWindow();
