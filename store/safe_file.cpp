@@ -154,6 +154,7 @@ bool SafeFile::write(std::string_view bytes)
             return false;
         }
     }
+    const off_t start = temporarySize_;
     while (!bytes.empty()) {
         const ssize_t written = ::write(temporary_.get(), bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR)
@@ -163,7 +164,13 @@ bool SafeFile::write(std::string_view bytes)
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+        temporarySize_ += written;
     }
+#ifdef __linux__
+    // The disk starts on these bytes while the rest are being made; commit() still waits for
+    // all of them.
+    ::sync_file_range(temporary_.get(), start, temporarySize_ - start, SYNC_FILE_RANGE_WRITE);
+#endif
     return true;
 }
 

@@ -46,6 +46,7 @@ private:
     FileDescriptor existingFile_;  // open for writing
     std::optional<FileIdentity> existing_;
     FileDescriptor temporary_;
+    off_t temporarySize_ = 0;
     std::string temporaryName_;
     unsigned mode_ = 0600;
     bool inPlace_ = false;
