@@ -87,7 +87,8 @@ void ColumnWidths::add(const EntryView& entry)
 }
 
 // The font metrics pass to the loading thread and back with the rows; the toolkit keeps the
-// font's glyph caches per thread.
+// font's glyph caches per thread. They share their font with the view, so nothing may draw or
+// measure cells until finishLoading().
 void ColumnWidths::startLoading()
 {
     loading_ = std::make_unique<RowPipeline>([this](const EntryView& entry) {
