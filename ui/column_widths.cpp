@@ -131,14 +131,19 @@ void ColumnWidths::measure(const EntryView& entry)
 {
     const bool ascii = isAsciiRow(entry);
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
-        const std::string_view bytes = entry.texts[column];
-        if (stale_[column]
-            || (bytes.size() <= narrowLengths_[column] && (ascii || isAscii(bytes))))
-            continue;
-        const auto field = static_cast<EntryField>(column);
-        if (mayBeWider(field, bytes, widest_[column]))
-            setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
+        if (!stale_[column])
+            measureCell(column, entry.texts[column], ascii);
     }
+}
+
+// Widens the column to the cell where the cell is wider.
+void ColumnWidths::measureCell(std::size_t column, std::string_view bytes, bool knownAscii)
+{
+    if (bytes.size() <= narrowLengths_[column] && (knownAscii || isAscii(bytes)))
+        return;
+    const auto field = static_cast<EntryField>(column);
+    if (mayBeWider(field, bytes, widest_[column]))
+        setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
 }
 
 void ColumnWidths::remove(const EntryView& entry)
@@ -182,7 +187,7 @@ bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int widt
     // cell shows are never fewer.
     const std::string_view counted =
         bytes.substr(0, std::min(bytes.size(), notes ? 2 * characters : characters));
-    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
+    const std::int64_t room = roomOf(width);
     const std::int64_t ellipsis = bytes.size() > characters ? ellipsisUnits_ : 0;
     if (static_cast<std::int64_t>(counted.size()) * widestAsciiUnits_ + ellipsis <= room) {
         if (isAscii(counted))
@@ -194,6 +199,12 @@ bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int widt
     if (sum >= kNotAscii)
         return mayBeWider(cellText(field, bytes), width);
     return sum > room;
+}
+
+// The width a cell of this width gives its text, in 64ths of a pixel.
+std::int64_t ColumnWidths::roomOf(int width) const
+{
+    return (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
 }
 
 // The bytes' widths added up, at least kNotAscii where one is not ASCII. Eight bytes at a
@@ -244,15 +255,9 @@ float ColumnWidths::characterWidth(char16_t character) const
 
 void ColumnWidths::measureColumn(std::size_t column)
 {
-    const auto field = static_cast<EntryField>(column);
     setWidest(column, 0);
-    for (std::size_t row = 0; row < table_.count(); ++row) {
-        const std::string_view bytes = table_.row(row)[field];
-        if (bytes.size() <= narrowLengths_[column] && isAscii(bytes))
-            continue;
-        if (mayBeWider(field, bytes, widest_[column]))
-            setWidest(column, std::max(widest_[column], cellWidth(field, bytes)));
-    }
+    for (std::size_t row = 0; row < table_.count(); ++row)
+        measureCell(column, table_.row(row).texts[column], false);
     stale_[column] = false;
 }
 
@@ -260,7 +265,7 @@ void ColumnWidths::measureColumn(std::size_t column)
 void ColumnWidths::setWidest(std::size_t column, int width)
 {
     widest_[column] = width;
-    const std::int64_t room = (static_cast<std::int64_t>(width) - padding_) * kUnitsPerPixel;
+    const std::int64_t room = roomOf(width);
     rooms_[column].store(room, std::memory_order_relaxed);
     narrowLengths_[column] = room <= 0 ? 0
         : std::min(static_cast<std::size_t>(room / std::max<std::int64_t>(widestAsciiUnits_, 1)),

@@ -38,10 +38,12 @@ public:
 
 private:
     void measure(const EntryView& entry);
+    void measureCell(std::size_t column, std::string_view bytes, bool knownAscii);
     bool isNarrowShortRow(const EntryView& entry) const;
     int cellWidth(EntryField field, std::string_view bytes) const;
     bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
     bool mayBeWider(const QString& text, int width) const;
+    std::int64_t roomOf(int width) const;
     std::int64_t unitsOf(EntryField field, std::string_view bytes) const;
     float characterWidth(char16_t character) const;
     void measureColumn(std::size_t column);

@@ -61,7 +61,7 @@ void EntryForm::showForm()
 void EntryForm::clearForm()
 {
     readForm();
-    strings_.clear();  // the strings keep their room: loading clears the form once per record
+    strings_.clear();  // the strings keep their room for the next record
     showForm();
 }
 
