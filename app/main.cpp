@@ -2,6 +2,8 @@
 #include "tracker_app.h"
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 int main(int argc, char* argv[])
 {
@@ -12,6 +14,8 @@ int main(int argc, char* argv[])
                    stderr);
         return 1;
     }
+    // The records are read while the toolkit starts.
+    auto load = std::make_unique<DataFileLoad>();
     CTrackerApp app(argc, argv);
-    return app.run();
+    return app.run(std::move(load));
 }

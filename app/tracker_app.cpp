@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <utility>
+
 #ifdef _WIN32
 #include <winsock2.h>
 #endif
@@ -54,7 +56,7 @@ bool CTrackerApp::displayAvailable()
 #endif
 }
 
-int CTrackerApp::run()
+int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
 {
     if (!startSockets()) {
         QMessageBox failure(QMessageBox::Warning, applicationName(),
@@ -72,7 +74,7 @@ int CTrackerApp::run()
         endedBy = signalNumber;
         exit(128 + signalNumber);  // ends the message boxes' event loops too
     });
-    CTrackerDlg window;
+    CTrackerDlg window(std::move(load));
     window.setWindowIcon(programIcon());
     SystemMenu systemMenu(window);
     MinimisedIconPainter iconPainter(window);

@@ -30,6 +30,8 @@ public:
     bool save();
 
     const std::filesystem::path& path() const { return path_; }
+    // The caller of the loads and saves from now on.
+    void setClient(DataFileClient& client) { client_ = &client; }
 
 private:
     bool readRecords(int descriptor);

@@ -25,12 +25,13 @@ public:
     // each record over as it lies in the file, and a save formats each row where it is stored.
     virtual bool showsPassingRecords() const { return true; }
     // The reader completed a named record (the current record, where records are shown as
-    // they pass): insert it as the new row 0 and empty the current record.
-    virtual void addRecord(const EntryView& record) = 0;
+    // they pass): insert it as the new row 0 and empty the current record. A caller that
+    // never loads is never asked.
+    virtual void addRecord(const EntryView&) {}
     // Loading or saving is over.
     virtual void finished() = 0;
     // The load stopped before the end of the file (a read error, or memory ran out).
-    virtual void loadStoppedEarly() = 0;
+    virtual void loadStoppedEarly() {}
     // Whether the save may replace the file all the same.
     virtual bool confirmReplace(ReplaceReason reason) = 0;
 };

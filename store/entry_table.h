@@ -16,6 +16,9 @@ public:
     // The row at position i, or six empty texts where there is no such row. The view is valid
     // until the table next changes, except that inserting rows moves no stored text.
     EntryView row(std::size_t i) const;
+    // Row i as the arena keeps it (RowArena::texts reads it), where there is such a row. It
+    // stays valid while only insertions change the table.
+    RowArena::Row stored(std::size_t i) const { return rows_[rows_.size() - 1 - i]; }
 
     void insertFirst(const EntryView& entry);
     void setRow(std::size_t i, const EntryView& entry);  // no effect where there is no row i

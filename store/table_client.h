@@ -14,7 +14,6 @@ public:
     bool showsPassingRecords() const override { return false; }
     void addRecord(const EntryView& record) override;
     void finished() override;
-    void loadStoppedEarly() override {}
     bool confirmReplace(ReplaceReason) override { return false; }
 
 private:

@@ -1,14 +1,12 @@
 #include "column_widths.h"
 
 #include "field_text.h"
-#include "row_pipeline.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <new>
-#include <utility>
 
 namespace {
 
@@ -69,62 +67,14 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
         setWidest(column, 0);
 }
 
-ColumnWidths::~ColumnWidths() = default;
-
+// A row that cannot be measured (memory ran out) leaves its columns to be measured afresh.
 void ColumnWidths::add(const EntryView& entry)
 {
-    if (!loading_) {
-        measure(entry);
-        return;
-    }
-    if (isNarrowShortRow(entry))
-        return;
     try {
-        loading_->add(entry);
+        measure(entry);
     } catch (const std::bad_alloc&) {
-        rowsLost_ = true;  // the row is in the table all the same
+        stale_.set();
     }
-}
-
-// The font metrics pass to the loading thread and back with the rows; the toolkit keeps the
-// font's glyph caches per thread. They share their font with the view, so nothing may draw or
-// measure cells until finishLoading().
-void ColumnWidths::startLoading()
-{
-    loading_ = std::make_unique<RowPipeline>([this](const EntryView& entry) {
-        try {
-            measure(entry);
-        } catch (const std::bad_alloc&) {
-            stale_.set();  // measured afresh from the table when next asked for
-        }
-    });
-}
-
-void ColumnWidths::finishLoading()
-{
-    loading_->finish();
-    loading_.reset();
-    if (std::exchange(rowsLost_, false))
-        stale_.set();  // measured afresh from the table when next asked for
-}
-
-// Handing a row to the loading thread costs about as much as measuring a row of a few dozen
-// ASCII bytes, so such a row is checked here, against the widths found so far (which only
-// grow), and handed over only where it may be wider.
-bool ColumnWidths::isNarrowShortRow(const EntryView& entry) const
-{
-    constexpr std::size_t kShortRowBytes = 64;
-    const auto all = entry.joined();
-    if (!all || all->size() > kShortRowBytes || !isAscii(*all))
-        return false;
-    for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
-        const std::string_view bytes = entry.texts[column];
-        if (!bytes.empty()
-            && unitsOf(static_cast<EntryField>(column), bytes)
-                > rooms_[column].load(std::memory_order_relaxed))
-            return false;
-    }
-    return true;
 }
 
 void ColumnWidths::measure(const EntryView& entry)
@@ -266,7 +216,6 @@ void ColumnWidths::setWidest(std::size_t column, int width)
 {
     widest_[column] = width;
     const std::int64_t room = roomOf(width);
-    rooms_[column].store(room, std::memory_order_relaxed);
     narrowLengths_[column] = room <= 0 ? 0
         : std::min(static_cast<std::size_t>(room / std::max<std::int64_t>(widestAsciiUnits_, 1)),
                    static_cast<std::size_t>(kCellCharacters));

@@ -6,16 +6,13 @@
 #include <QFontMetricsF>
 
 #include <array>
-#include <atomic>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 class QString;
-class RowPipeline;
 
 // The width of the widest cell text of each column, as the table's cells measure it, kept
 // up to date record by record so that fitting the columns never rescans the table on loading.
@@ -23,14 +20,8 @@ class ColumnWidths {
 public:
     // font: the cells' font, without kerning; padding: what a cell adds to its text's width.
     ColumnWidths(const EntryTable& table, const QFont& font, int padding);
-    ~ColumnWidths();
 
     void add(const EntryView& entry);
-    // Between these, rows added are measured on a thread of their own, alongside the caller,
-    // which must keep their texts in place and ask nothing else until finishLoading(). Adding
-    // a row then never fails.
-    void startLoading();
-    void finishLoading();
     // Call before the entry leaves the table; a column that loses its widest text is measured
     // afresh when it is next asked for.
     void remove(const EntryView& entry);
@@ -39,7 +30,6 @@ public:
 private:
     void measure(const EntryView& entry);
     void measureCell(std::size_t column, std::string_view bytes, bool knownAscii);
-    bool isNarrowShortRow(const EntryView& entry) const;
     int cellWidth(EntryField field, std::string_view bytes) const;
     bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
     bool mayBeWider(const QString& text, int width) const;
@@ -63,9 +53,4 @@ private:
     std::array<std::int64_t, 0x100> notesUnits_{};
     std::int64_t widestAsciiUnits_ = 0;
     std::int64_t ellipsisUnits_ = 0;
-    // The text width of each column's widest cell, in 64ths of a pixel; while loading, the
-    // caller reads what the loading thread has found so far.
-    std::array<std::atomic<std::int64_t>, kEntryFieldCount> rooms_{};
-    std::unique_ptr<RowPipeline> loading_;
-    bool rowsLost_ = false;  // a row could not be handed to the loading thread
 };

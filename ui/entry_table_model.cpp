@@ -21,7 +21,7 @@ EntryTableModel::EntryTableModel(EntryTable& table, QObject* parent)
 
 int EntryTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(table_.count() - heldRows_);
+    return parent.isValid() ? 0 : static_cast<int>(table_.count());
 }
 
 int EntryTableModel::columnCount(const QModelIndex& parent) const
@@ -37,10 +37,8 @@ QVariant EntryTableModel::data(const QModelIndex& index, int role) const
         return kLeftAligned;
     if (role != Qt::DisplayRole)
         return {};
-    // Rows inserted while held are above the ones the view knows.
     const auto field = static_cast<EntryField>(index.column());
-    const auto row = static_cast<std::size_t>(index.row()) + heldRows_;
-    return cellText(field, table_.row(row)[field]);
+    return cellText(field, table_.row(static_cast<std::size_t>(index.row()))[field]);
 }
 
 QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -57,11 +55,6 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
 
 void EntryTableModel::insertFirst(const EntryView& entry)
 {
-    if (holding_) {
-        table_.insertFirst(entry);
-        ++heldRows_;
-        return;
-    }
     beginInsertRows({}, 0, 0);
     table_.insertFirst(entry);
     endInsertRows();
@@ -92,19 +85,4 @@ void EntryTableModel::sortByColumn(EntryField column)
     table_.sortByColumn(column);
     if (table_.count() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-}
-
-void EntryTableModel::holdInsertions()
-{
-    holding_ = true;
-}
-
-void EntryTableModel::releaseInsertions()
-{
-    holding_ = false;
-    if (heldRows_ == 0)
-        return;
-    beginInsertRows({}, 0, static_cast<int>(heldRows_) - 1);
-    heldRows_ = 0;
-    endInsertRows();
 }

@@ -23,12 +23,6 @@ public:
     void deleteRow(std::size_t row);
     void sortByColumn(EntryField column);
 
-    // Rows inserted while held stay unseen by the view and reach it as one insertion.
-    void holdInsertions();
-    void releaseInsertions();
-
 private:
     EntryTable& table_;
-    bool holding_ = false;
-    std::size_t heldRows_ = 0;
 };

@@ -29,17 +29,36 @@ int cellPadding(const QWidget& view)
 
 }  // namespace
 
-CTrackerDlg::CTrackerDlg(QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags), model_(table_), dataFile_(table_, kDataFileName, this)
+CTrackerDlg::CTrackerDlg(std::unique_ptr<DataFileLoad> load, QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags),
+      load_(load ? std::move(load) : std::make_unique<DataFileLoad>()),
+      table_(load_->table()),
+      model_(table_),
+      dataFile_(load_->file())
 {
     const QHash<int, QWidget*> controls = buildDialog(*this, kTrackerDialogTemplate);
     form_ = std::make_unique<EntryForm>(controls);
     form_->showForm();
-
     view_ = qobject_cast<EntryTableView*>(controls.value(IDC_ENTRY_LIST));
-    view_->setModel(&model_);
     columnWidths_ = std::make_unique<ColumnWidths>(table_, view_->font(), cellPadding(*view_));
+    setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));
+
+    // The table is the load's until it ends, so the view sees it only then; the rows are
+    // measured meanwhile, as the load hands them over.
+    load_->finish([this](const EntryView& row) { columnWidths_->add(row); });
+    dataFile_.setClient(*this);
+    view_->setModel(&model_);
     fitColumns();
+    form_->setCount(table_.count());
+    form_->showForm();
+    if (load_->stoppedEarly()) {
+        // Told once the window is on the screen, with the records read before the failure.
+        QTimer::singleShot(0, this, [this] {
+            QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Reading File"),
+                                QStringLiteral("Load from File"), QMessageBox::Ok, this);
+            failure.exec();
+        });
+    }
 
     const auto connectButton = [&controls, this](int id, void (CTrackerDlg::*command)()) {
         connect(qobject_cast<QPushButton*>(controls.value(id)), &QPushButton::clicked, this,
@@ -64,27 +83,6 @@ CTrackerDlg::CTrackerDlg(QWidget* parent)
                     table_.setSelectionMark(
                         static_cast<std::size_t>(selected.indexes().first().row()));
             });
-
-    setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));
-    // Loading adds each record to the table; the form, the view and the columns' widths, none
-    // of which is drawn meanwhile, catch up once at the end rather than once per record.
-    form_->holdDisplay();
-    model_.holdInsertions();
-    columnWidths_->startLoading();
-    dataFile_.load();
-    columnWidths_->finishLoading();
-    model_.releaseInsertions();
-    fitColumns();
-    form_->setCount(table_.count());
-    form_->releaseDisplay();
-    if (loadStoppedEarly_) {
-        // Told once the window is on the screen, with the records read before the failure.
-        QTimer::singleShot(0, this, [this] {
-            QMessageBox failure(QMessageBox::NoIcon, QStringLiteral("Error Reading File"),
-                                QStringLiteral("Load from File"), QMessageBox::Ok, this);
-            failure.exec();
-        });
-    }
 
     controls.value(IDC_NAME)->setFocus();
 }
@@ -211,15 +209,6 @@ void CTrackerDlg::headingClick(int column)
     form_->showForm();
 }
 
-// A named record read from the file becomes row 0. The form, which the record does not pass
-// through, the count and the columns catch up once the whole file is read.
-void CTrackerDlg::loaderAdd(const EntryView& entry)
-{
-    model_.insertFirst(entry);
-    // Measured as stored: its texts lie back to back, and loading moves none of them.
-    columnWidths_->add(table_.row(0));
-}
-
 void CTrackerDlg::fitColumns()
 {
     std::array<int, kEntryFieldCount> widths{};
@@ -233,25 +222,15 @@ Entry& CTrackerDlg::currentRecord()
     return form_->strings();
 }
 
-// Loading and saving hold the form's display, so the records they pass are never shown.
+// Saving holds the form's display, so the rows it passes are never shown.
 bool CTrackerDlg::showsPassingRecords() const
 {
     return false;
 }
 
-void CTrackerDlg::addRecord(const EntryView& record)
-{
-    loaderAdd(record);
-}
-
 void CTrackerDlg::finished()
 {
     form_->clearForm();
-}
-
-void CTrackerDlg::loadStoppedEarly()
-{
-    loadStoppedEarly_ = true;  // told once the window is complete and shown
 }
 
 bool CTrackerDlg::confirmReplace(ReplaceReason reason)

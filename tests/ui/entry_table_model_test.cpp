@@ -27,7 +27,6 @@ class EntryTableModelTest : public QObject {
 private slots:
     void changesKeepTheModelConsistent();
     void sortKeepsPositions();
-    void heldInsertionsArriveAsOne();
     void cellsAreOneLineAndLeftAligned();
 };
 
@@ -76,30 +75,6 @@ void EntryTableModelTest::sortKeepsPositions()
     QCOMPARE(second.row(), 1);
     QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("a"));
     QCOMPARE(cell(model, 2, EntryField::Name), QStringLiteral("c"));
-}
-
-void EntryTableModelTest::heldInsertionsArriveAsOne()
-{
-    EntryTable table;
-    EntryTableModel model(table);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.insertFirst(named("old"));
-    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-
-    model.holdInsertions();
-    for (const char* name : {"x", "y", "z"})
-        model.insertFirst(named(name));
-    QCOMPARE(model.rowCount(), 1);
-    QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("old"));
-    QCOMPARE(inserted.count(), 0);
-    model.releaseInsertions();
-
-    QCOMPARE(inserted.count(), 1);
-    QCOMPARE(inserted.at(0).at(1).toInt(), 0);
-    QCOMPARE(inserted.at(0).at(2).toInt(), 2);
-    QCOMPARE(model.rowCount(), 4);
-    QCOMPARE(cell(model, 0, EntryField::Name), QStringLiteral("z"));
-    QCOMPARE(cell(model, 3, EntryField::Name), QStringLiteral("old"));
 }
 
 void EntryTableModelTest::cellsAreOneLineAndLeftAligned()

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "data_file.h"
+#include "data_file_client.h"
+#include "entry_table.h"
+#include "row_arena.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Loads a data file into a table of its own on a thread of its own, so that the caller can
+// get on with other work meanwhile (the program starts its window while the records are
+// read), and hands the caller each loaded row, as stored, for work that follows the load row
+// by row. The table and its file are the load's alone until finish() returns; then they are
+// the caller's, for as long as the load object lives.
+class DataFileLoad : private DataFileClient {
+public:
+    explicit DataFileLoad(std::filesystem::path path = kDataFileName);
+    ~DataFileLoad() override;  // waits for the load to end
+    DataFileLoad(const DataFileLoad&) = delete;
+    DataFileLoad& operator=(const DataFileLoad&) = delete;
+
+    // Hands every loaded row to take exactly once, on the caller's thread: most while the
+    // load goes on, the rest once it has ended. Returns when all are handed over; throws what
+    // the load threw. Call it once.
+    void finish(const std::function<void(const EntryView&)>& take);
+
+    EntryTable& table() { return table_; }
+    DataFile& file() { return file_; }
+    // The load stopped before the end of the file (a read error, or memory ran out).
+    bool stoppedEarly() const { return stoppedEarly_; }
+
+private:
+    void run();
+    void handOver(RowArena::Row row);
+
+    // As the load's caller, on the loading thread: each record is inserted, and its stored
+    // row handed over in batches.
+    Entry& currentRecord() override { return current_; }
+    bool showsPassingRecords() const override { return false; }
+    void addRecord(const EntryView& record) override;
+    void finished() override { current_ = Entry{}; }
+    void loadStoppedEarly() override { stoppedEarly_ = true; }
+    bool confirmReplace(ReplaceReason) override { return false; }
+
+    EntryTable table_;
+    DataFile file_;
+    Entry current_;
+    bool stoppedEarly_ = false;
+    std::exception_ptr failure_;
+
+    std::vector<RowArena::Row> filling_;
+    bool handingOver_ = true;  // false once a row could not be handed over
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<RowArena::Row>> full_;  // handed over, not yet taken
+    std::size_t handedRows_ = 0;                    // in all batches handed over
+    bool ended_ = false;
+    std::thread thread_;
+};
