@@ -27,9 +27,9 @@ public:
     DataFileLoad(const DataFileLoad&) = delete;
     DataFileLoad& operator=(const DataFileLoad&) = delete;
 
-    // Hands every loaded row to take exactly once, on the caller's thread: most while the
-    // load goes on, the rest once it has ended. Returns when all are handed over; throws what
-    // the load threw. Call it once.
+    // Hands every loaded row to take exactly once, in the order read, on the caller's thread:
+    // most while the load goes on, the rest once it has ended. Returns when all are handed
+    // over; throws what the load threw. Call it once.
     void finish(const std::function<void(const EntryView&)>& take);
 
     EntryTable& table() { return table_; }

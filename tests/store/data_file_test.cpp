@@ -1,12 +1,15 @@
 #include "data_file.h"
+#include "data_file_load.h"
 
 #include "store_test_support.h"
 #include "temporary_directory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -98,6 +101,29 @@ TEST_F(DataFileTest, LoadThenSaveReversesTheRecords)
     // Nothing of the save's last row is carried into the next load.
     file.load();
     EXPECT_EQ(table.count(), 6u);
+}
+
+// Rows go over in full batches while the load runs and the rest once it has ended, every row
+// once, in the order read; the table and its file are then the caller's.
+TEST_F(DataFileTest, LoadOnAThreadOfItsOwnHandsOverEveryRowOnce)
+{
+    std::string bytes = "CREATOR=Nimbrel 1.0\r\n";
+    constexpr std::size_t kRecords = 10'000;  // two full batches and part of a third
+    for (std::size_t i = 0; i < kRecords; ++i)
+        bytes += record(std::to_string(i)) + "\r\n";
+    writeFile(path, bytes);
+
+    DataFileLoad load(path);
+    std::vector<Entry> handed;
+    load.finish([&handed](const EntryView& row) { handed.push_back(row); });
+
+    EXPECT_FALSE(load.stoppedEarly());
+    std::vector<Entry> rows = rowsOf(load.table());
+    ASSERT_EQ(rows.size(), kRecords);
+    std::ranges::reverse(rows);
+    EXPECT_EQ(handed, rows);
+    EXPECT_TRUE(load.file().save());
+    EXPECT_TRUE(fileBytes(path).starts_with("CREATOR=Nimbrel 1.0\r\n" + record("9999")));
 }
 
 TEST_F(DataFileTest, EmptyTableSavesZeroBytes)
