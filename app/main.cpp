@@ -2,8 +2,6 @@
 #include "tracker_app.h"
 
 #include <cstdio>
-#include <memory>
-#include <utility>
 
 int main(int argc, char* argv[])
 {
@@ -14,8 +12,6 @@ int main(int argc, char* argv[])
                    stderr);
         return 1;
     }
-    // The records are read while the toolkit starts.
-    auto load = std::make_unique<DataFileLoad>();
     CTrackerApp app(argc, argv);
-    return app.run(std::move(load));
+    return app.run();
 }

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include <utility>
-
 #ifdef _WIN32
 #include <winsock2.h>
 #endif
@@ -56,7 +54,7 @@ bool CTrackerApp::displayAvailable()
 #endif
 }
 
-int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
+int CTrackerApp::run()
 {
     if (!startSockets()) {
         QMessageBox failure(QMessageBox::Warning, applicationName(),
@@ -74,7 +72,7 @@ int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
         endedBy = signalNumber;
         exit(128 + signalNumber);  // ends the message boxes' event loops too
     });
-    CTrackerDlg window(std::move(load));
+    CTrackerDlg window;
     window.setWindowIcon(programIcon());
     SystemMenu systemMenu(window);
     MinimisedIconPainter iconPainter(window);

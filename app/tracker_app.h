@@ -1,11 +1,8 @@
 #pragma once
 
-#include "data_file_load.h"
 #include "help_key_filter.h"
 
 #include <QApplication>
-
-#include <memory>
 
 // The application object: prepares the platform, runs the main window modally and ends the
 // program when it closes. It takes no command-line arguments of its own.
@@ -18,9 +15,8 @@ public:
     // Whether the environment names a display or a platform; without one the toolkit aborts.
     static bool displayAvailable();
 
-    // Start-up and the main window's modal run, on the records of the load given or else of a
-    // load of its own; the program's exit status.
-    int run(std::unique_ptr<DataFileLoad> load = nullptr);
+    // Start-up and the main window's modal run; the program's exit status.
+    int run();
 
 private:
     HelpKeyFilter helpKey_;

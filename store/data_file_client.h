@@ -25,8 +25,8 @@ public:
     // each record over as it lies in the file, and a save formats each row where it is stored.
     virtual bool showsPassingRecords() const { return true; }
     // The reader completed a named record (the current record, where records are shown as
-    // they pass): insert it as the new row 0 and empty the current record. A caller that
-    // never loads is never asked.
+    // they pass): insert it as the new row 0 and empty the current record. Every caller that
+    // loads must; one that only saves (the window, whose file is loaded by another) need not.
     virtual void addRecord(const EntryView&) {}
     // Loading or saving is over.
     virtual void finished() = 0;

@@ -16,10 +16,10 @@
 #include <vector>
 
 // Loads a data file into a table of its own on a thread of its own, so that the caller can
-// get on with other work meanwhile (the program starts its window while the records are
-// read), and hands the caller each loaded row, as stored, for work that follows the load row
-// by row. The table and its file are the load's alone until finish() returns; then they are
-// the caller's, for as long as the load object lives.
+// get on with other work meanwhile (the window is built while the records are read), and
+// hands the caller each loaded row, as stored, for work that follows the load row by row.
+// The table, its file and what the load found are the caller's once finish() has returned,
+// for as long as the load object lives; before, the caller must not touch them.
 class DataFileLoad : private DataFileClient {
 public:
     explicit DataFileLoad(std::filesystem::path path = kDataFileName);

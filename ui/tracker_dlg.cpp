@@ -1,6 +1,8 @@
 #include "tracker_dlg.h"
 
 #include "column_widths.h"
+#include "data_file.h"
+#include "data_file_load.h"
 #include "dialog_builder.h"
 #include "entry_form.h"
 #include "entry_table_view.h"
@@ -29,16 +31,16 @@ int cellPadding(const QWidget& view)
 
 }  // namespace
 
-CTrackerDlg::CTrackerDlg(std::unique_ptr<DataFileLoad> load, QWidget* parent)
+// The file is read on a thread of its own while the window is built.
+CTrackerDlg::CTrackerDlg(QWidget* parent)
     : QDialog(parent, kFixedDialogFlags),
-      load_(load ? std::move(load) : std::make_unique<DataFileLoad>()),
+      load_(std::make_unique<DataFileLoad>()),
       table_(load_->table()),
       model_(table_),
       dataFile_(load_->file())
 {
     const QHash<int, QWidget*> controls = buildDialog(*this, kTrackerDialogTemplate);
     form_ = std::make_unique<EntryForm>(controls);
-    form_->showForm();
     view_ = qobject_cast<EntryTableView*>(controls.value(IDC_ENTRY_LIST));
     columnWidths_ = std::make_unique<ColumnWidths>(table_, view_->font(), cellPadding(*view_));
     setWindowTitle(QStringLiteral("Nimbrel: %1").arg(QString::fromLocal8Bit(kDataFileName)));

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "data_file.h"
 #include "data_file_client.h"
-#include "data_file_load.h"
-#include "entry_table.h"
 #include "entry_table_model.h"
 
 #include <QDialog>
@@ -11,17 +8,18 @@
 #include <memory>
 
 class ColumnWidths;
+class DataFile;
+class DataFileLoad;
 class EntryForm;
 class EntryTableView;
 
 // The program's only working window: the entry form, the command buttons and the table of
-// entries, those of the data file that the load given (or one of its own) reads while the
-// window is being created.
+// entries. The data file is read while the window is being created.
 class CTrackerDlg : public QDialog, private DataFileClient {
     Q_OBJECT
 
 public:
-    explicit CTrackerDlg(std::unique_ptr<DataFileLoad> load = nullptr, QWidget* parent = nullptr);
+    explicit CTrackerDlg(QWidget* parent = nullptr);
     ~CTrackerDlg() override;
 
 private:

@@ -18,9 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <memory>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -97,9 +95,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: window_timing paint|quit|esc|row-click|heading-click\n");
         return 2;
     }
-    auto load = std::make_unique<DataFileLoad>();
     CTrackerApp app(argc, argv);
     FirstPaint firstPaint(argv[1]);
     app.installEventFilter(&firstPaint);
-    return app.run(std::move(load));
+    return app.run();
 }

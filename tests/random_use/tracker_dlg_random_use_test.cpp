@@ -5,6 +5,7 @@
 
 #include "tracker_dlg.h"
 
+#include "data_file.h"
 #include "dialog_builder.h"
 #include "dialog_control.h"
 #include "next_message_box.h"

@@ -1,5 +1,6 @@
 #include "tracker_dlg.h"
 
+#include "data_file.h"
 #include "dialog_builder.h"
 #include "dialog_control.h"
 #include "field_text.h"
