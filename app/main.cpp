@@ -1,7 +1,10 @@
+#include "data_file_load.h"
 #include "memory_protection.h"
 #include "tracker_app.h"
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 int main(int argc, char* argv[])
 {
@@ -12,6 +15,8 @@ int main(int argc, char* argv[])
                    stderr);
         return 1;
     }
+    // The records are read while the toolkit starts.
+    auto load = std::make_unique<DataFileLoad>();
     CTrackerApp app(argc, argv);
-    return app.run();
+    return app.run(std::move(load));
 }

@@ -1,5 +1,6 @@
 #include "tracker_app.h"
 
+#include "data_file_load.h"
 #include "minimised_icon_painter.h"
 #include "program_icon.h"
 #include "system_menu.h"
@@ -8,6 +9,8 @@
 
 #include <QFileInfo>
 #include <QMessageBox>
+
+#include <utility>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -56,6 +59,11 @@ bool CTrackerApp::displayAvailable()
 
 int CTrackerApp::run()
 {
+    return run(std::make_unique<DataFileLoad>());
+}
+
+int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
+{
     if (!startSockets()) {
         QMessageBox failure(QMessageBox::Warning, applicationName(),
                             QStringLiteral("Windows sockets initialization failed."),
@@ -72,7 +80,7 @@ int CTrackerApp::run()
         endedBy = signalNumber;
         exit(128 + signalNumber);  // ends the message boxes' event loops too
     });
-    CTrackerDlg window;
+    CTrackerDlg window(std::move(load));
     window.setWindowIcon(programIcon());
     SystemMenu systemMenu(window);
     MinimisedIconPainter iconPainter(window);

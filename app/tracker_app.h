@@ -4,6 +4,10 @@
 
 #include <QApplication>
 
+#include <memory>
+
+class DataFileLoad;
+
 // The application object: prepares the platform, runs the main window modally and ends the
 // program when it closes. It takes no command-line arguments of its own.
 class CTrackerApp : public QApplication {
@@ -15,8 +19,10 @@ public:
     // Whether the environment names a display or a platform; without one the toolkit aborts.
     static bool displayAvailable();
 
-    // Start-up and the main window's modal run; the program's exit status.
+    // Start-up and the main window's modal run, on the records of the load given or else of a
+    // load of its own; the program's exit status.
     int run();
+    int run(std::unique_ptr<DataFileLoad> load);
 
 private:
     HelpKeyFilter helpKey_;

@@ -39,7 +39,7 @@ DataFile::DataFile(EntryTable& table, std::filesystem::path path, DataFileClient
 
 DataFile::~DataFile() = default;
 
-void DataFile::load()
+void DataFile::load(IfMissing ifMissing)
 {
     known_.reset();
     notReadCompletely_ = false;
@@ -49,7 +49,7 @@ void DataFile::load()
         SafeFile::removeAbandoned(*place);
         // Non-blocking, so that a FIFO in the file's place cannot hold up the start.
         file = place->open(O_RDONLY | O_NONBLOCK | O_NOCTTY);
-        if (!file && errno == ENOENT)
+        if (!file && errno == ENOENT && ifMissing == IfMissing::Create)
             file = createEmptyFile(*place);
     }
     struct stat status {};

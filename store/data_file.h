@@ -22,14 +22,18 @@ public:
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
 
-    // Adds the file's records to the table; a missing file is created empty, owner-only, and
-    // anything but a regular file leaves the table as it is. Killed saves' leftovers go first.
-    void load();
+    enum class IfMissing { Create, Leave };
+    // Adds the file's records to the table; a missing file is created empty, owner-only, or
+    // left missing, and anything but a regular file leaves the table as it is. Killed saves'
+    // leftovers go first.
+    void load(IfMissing ifMissing = IfMissing::Create);
     // Replaces the file with the whole table, or leaves it untouched and returns false; asks
     // the client first where the file changed since it was read, or was not read completely.
     bool save();
 
     const std::filesystem::path& path() const { return path_; }
+    // Whether a regular file was last loaded or saved.
+    bool isKnown() const { return known_.has_value(); }
     // The caller of the loads and saves from now on.
     void setClient(DataFileClient& client) { client_ = &client; }
 

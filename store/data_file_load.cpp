@@ -28,7 +28,7 @@ DataFileLoad::~DataFileLoad()
 void DataFileLoad::run()
 {
     try {
-        file_.load();
+        file_.load(DataFile::IfMissing::Leave);
     } catch (...) {
         failure_ = std::current_exception();
     }
@@ -88,6 +88,11 @@ void DataFileLoad::finish(const std::function<void(const EntryView&)>& take)
         thread_.join();
     if (failure_)
         std::rethrow_exception(failure_);
+    if (!file_.isKnown()) {
+        // Loaded again, here: created where it is still missing, read where it now is not.
+        handingOver_ = false;
+        file_.load();
+    }
     for (std::size_t i = table_.count() - handedRows_; i-- > 0;)
         take(table_.row(i));
 }

@@ -19,7 +19,8 @@
 // get on with other work meanwhile (the window is built while the records are read), and
 // hands the caller each loaded row, as stored, for work that follows the load row by row.
 // The table, its file and what the load found are the caller's once finish() has returned,
-// for as long as the load object lives; before, the caller must not touch them.
+// for as long as the load object lives; before, the caller must not touch them. A missing
+// file is created by finish(), so that a caller that gives up before leaves none behind.
 class DataFileLoad : private DataFileClient {
 public:
     explicit DataFileLoad(std::filesystem::path path = kDataFileName);

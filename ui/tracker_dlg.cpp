@@ -31,10 +31,14 @@ int cellPadding(const QWidget& view)
 
 }  // namespace
 
+CTrackerDlg::CTrackerDlg(QWidget* parent) : CTrackerDlg(std::make_unique<DataFileLoad>(), parent)
+{
+}
+
 // The file is read on a thread of its own while the window is built.
-CTrackerDlg::CTrackerDlg(QWidget* parent)
+CTrackerDlg::CTrackerDlg(std::unique_ptr<DataFileLoad> load, QWidget* parent)
     : QDialog(parent, kFixedDialogFlags),
-      load_(std::make_unique<DataFileLoad>()),
+      load_(std::move(load)),
       table_(load_->table()),
       model_(table_),
       dataFile_(load_->file())

@@ -14,12 +14,14 @@ class EntryForm;
 class EntryTableView;
 
 // The program's only working window: the entry form, the command buttons and the table of
-// entries. The data file is read while the window is being created.
+// entries. The data file is read while the window is being created, or from before.
 class CTrackerDlg : public QDialog, private DataFileClient {
     Q_OBJECT
 
 public:
+    // On the records of the load given, or of a load of its own started here.
     explicit CTrackerDlg(QWidget* parent = nullptr);
+    explicit CTrackerDlg(std::unique_ptr<DataFileLoad> load, QWidget* parent = nullptr);
     ~CTrackerDlg() override;
 
 private:

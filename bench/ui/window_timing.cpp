@@ -6,6 +6,7 @@
 //   row-click      clicks the first row and prints "row-click SECONDS" once the form is shown;
 //   heading-click  clicks the first heading and prints "heading-click SECONDS" once repainted.
 // Usage: window_timing paint|quit|esc|row-click|heading-click
+#include "data_file_load.h"
 #include "tracker_app.h"
 #include "tracker_dlg.h"
 
@@ -18,7 +19,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -95,8 +98,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: window_timing paint|quit|esc|row-click|heading-click\n");
         return 2;
     }
+    auto load = std::make_unique<DataFileLoad>();
     CTrackerApp app(argc, argv);
     FirstPaint firstPaint(argv[1]);
     app.installEventFilter(&firstPaint);
-    return app.run();
+    return app.run(std::move(load));
 }

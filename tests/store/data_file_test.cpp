@@ -126,6 +126,15 @@ TEST_F(DataFileTest, LoadOnAThreadOfItsOwnHandsOverEveryRowOnce)
     EXPECT_TRUE(fileBytes(path).starts_with("CREATOR=Nimbrel 1.0\r\n" + record("9999")));
 }
 
+TEST_F(DataFileTest, LoadOnAThreadOfItsOwnCreatesAMissingFileWhenFinished)
+{
+    DataFileLoad load(path);
+    load.finish([](const EntryView&) { FAIL() << "no row to hand over"; });
+    EXPECT_EQ(load.table().count(), 0u);
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(modeOf(path), 0600u);
+}
+
 TEST_F(DataFileTest, EmptyTableSavesZeroBytes)
 {
     writeFile(path, kFileABC);
