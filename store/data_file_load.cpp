@@ -41,8 +41,7 @@ void DataFileLoad::run()
 
 void DataFileLoad::addRecord(const EntryView& record)
 {
-    table_.insertFirst(record);
-    current_.clear();  // its texts keep their room for the next record
+    inserter_.addRecord(record);
     if (handingOver_)
         handOver(table_.stored(0));
 }

@@ -4,6 +4,7 @@
 #include "data_file_client.h"
 #include "entry_table.h"
 #include "row_arena.h"
+#include "table_client.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -42,18 +43,18 @@ private:
     void run();
     void handOver(RowArena::Row row);
 
-    // As the load's caller, on the loading thread: each record is inserted, and its stored
-    // row handed over in batches.
-    Entry& currentRecord() override { return current_; }
+    // As the load's caller, on the loading thread: each record is inserted as the store's own
+    // client inserts it, and its stored row handed over in batches.
+    Entry& currentRecord() override { return inserter_.currentRecord(); }
     bool showsPassingRecords() const override { return false; }
     void addRecord(const EntryView& record) override;
-    void finished() override { current_ = Entry{}; }
+    void finished() override { inserter_.finished(); }
     void loadStoppedEarly() override { stoppedEarly_ = true; }
     bool confirmReplace(ReplaceReason) override { return false; }
 
     EntryTable table_;
+    TableClient inserter_{table_};
     DataFile file_;
-    Entry current_;
     bool stoppedEarly_ = false;
     std::exception_ptr failure_;
 

@@ -71,18 +71,13 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
 void ColumnWidths::add(const EntryView& entry)
 {
     try {
-        measure(entry);
+        const bool ascii = isAsciiRow(entry);
+        for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
+            if (!stale_[column])
+                measureCell(column, entry.texts[column], ascii);
+        }
     } catch (const std::bad_alloc&) {
         stale_.set();
-    }
-}
-
-void ColumnWidths::measure(const EntryView& entry)
-{
-    const bool ascii = isAsciiRow(entry);
-    for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
-        if (!stale_[column])
-            measureCell(column, entry.texts[column], ascii);
     }
 }
 

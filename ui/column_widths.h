@@ -28,7 +28,6 @@ public:
     int widest(EntryField column);  // 0 for an empty table
 
 private:
-    void measure(const EntryView& entry);
     void measureCell(std::size_t column, std::string_view bytes, bool knownAscii);
     int cellWidth(EntryField field, std::string_view bytes) const;
     bool mayBeWider(EntryField field, std::string_view bytes, int width) const;

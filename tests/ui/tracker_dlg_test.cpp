@@ -794,9 +794,9 @@ void TrackerDlgTest::columnsFitAWideCellOfFewBytes()
              static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0));
 }
 
-// Rows of few bytes are measured as they are loaded, longer ones alongside on a thread of their
-// own, in batches of a few thousand; the widest cells lie in a middle batch, in the last one
-// and among the short rows.
+// Loaded rows are measured as the load hands them over, in batches of a few thousand, and the
+// rows after the last full batch once it has ended; the widest cells lie in a middle batch,
+// after the last one and among rows of few bytes.
 void TrackerDlgTest::columnsFitTheWidestOfManyLoadedRows()
 {
     constexpr int kRecords = 3 * 4096 + 500;
