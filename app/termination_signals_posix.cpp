@@ -28,6 +28,7 @@ void writeToPipe(int signalNumber)
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 {
+    ::signal(SIGXFSZ, SIG_IGN);
     if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);

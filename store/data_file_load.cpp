@@ -87,7 +87,7 @@ void DataFileLoad::finish(const std::function<void(const EntryView&)>& take)
         thread_.join();
     if (failure_)
         std::rethrow_exception(failure_);
-    if (!file_.isKnown()) {
+    if (file_.isMissing()) {
         // Loaded again, here: created where it is still missing, read where it now is not.
         handingOver_ = false;
         file_.load();

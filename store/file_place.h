@@ -21,8 +21,10 @@ public:
     // Opens the file itself, never through a link; the file is created if flags ask for it.
     FileDescriptor open(int flags, unsigned mode = 0) const;
     // Whether what the owner owns here may be written as the user's own: anywhere but in a
-    // sticky directory that everyone may write, only what the user or the directory's owner owns.
+    // shared directory, only what the user or the directory's owner owns.
     bool trusts(uid_t owner) const;
+    // Whether the directory is sticky and everyone may write it.
+    bool isShared() const;
 
 private:
     FilePlace(FileDescriptor directory, std::string name);

@@ -35,14 +35,18 @@ FileDescriptor openDirectory(int directory, const char* name)
     return FileDescriptor(::openat(directory, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
+bool isShared(const struct stat& directory)
+{
+    return (directory.st_mode & S_ISVTX) && (directory.st_mode & S_IWOTH);
+}
+
 // The kernel's protected_symlinks and protected_regular rules.
 bool trustsOwner(int directory, uid_t owner)
 {
     struct stat holder {};
     if (::fstat(directory, &holder) != 0)
         return false;
-    const bool shared = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
-    return !shared || owner == ::geteuid() || owner == holder.st_uid;
+    return !isShared(holder) || owner == ::geteuid() || owner == holder.st_uid;
 }
 
 std::optional<std::string> linkTarget(int directory, const std::string& name, off_t size)
@@ -109,11 +113,20 @@ bool FilePlace::trusts(uid_t owner) const
     return trustsOwner(directory_.get(), owner);
 }
 
+bool FilePlace::isShared() const
+{
+    struct stat holder {};
+    return ::fstat(directory_.get(), &holder) != 0 || ::isShared(holder);
+}
+
 std::optional<FileIdentity> identityOf(int descriptor)
 {
     struct stat status {};
     if (::fstat(descriptor, &status) != 0)
         return std::nullopt;
+    const auto nanoseconds = [](const timespec& time) {
+        return time.tv_sec * 1'000'000'000LL + time.tv_nsec;
+    };
     return FileIdentity{status.st_dev, status.st_ino, status.st_size,
-                        status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec};
+                        nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
 }

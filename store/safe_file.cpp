@@ -56,6 +56,53 @@ int copyAccessAcl(int from, int to)
     return 0;
 }
 
+// Creates a new owner-only file whose name is the prefix and random letters.
+FileDescriptor createNewFile(int directory, const std::string& prefix, std::string& name)
+{
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
+    for (;;) {
+        name = prefix;
+        for (std::size_t i = 0; i < kRandomLetters; ++i)
+            name += kNameLetters[letter(random)];
+        FileDescriptor file(::openat(directory, name.c_str(),
+                                     O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file || errno != EEXIST) {
+            if (!file)
+                name.clear();
+            return file;
+        }
+    }
+}
+
+// Returns 0 where a file made here may be given to this owner and group, or the error that
+// forbids it. It is tried on an empty file, so that nobody else ever owns one with the list.
+int mayGive(int directory, const std::string& prefix, std::pair<uid_t, gid_t> owner)
+{
+    std::string name;
+    const FileDescriptor probe = createNewFile(directory, prefix, name);
+    if (!probe)
+        return errno;
+    const int error = ::fchown(probe.get(), owner.first, owner.second) == 0 ? 0 : errno;
+    ::unlinkat(directory, name.c_str(), 0);
+    return error;
+}
+
+bool writeAt(int file, std::string_view bytes)
+{
+    off_t offset = 0;
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(file, bytes.data(), bytes.size(), offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
+    }
+    return true;
+}
+
 void syncDirectory(int directory)
 {
     const FileDescriptor opened(::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -83,23 +130,28 @@ bool SafeFile::open()
     if (!exists && errno != ENOENT)
         return false;
     if (exists) {
+        // Another user's file in a shared sticky directory may have been laid there to receive
+        // the list: it is neither written nor replaced.
+        if (!S_ISREG(old.st_mode) || !place_->trusts(old.st_uid))
+            return false;
         // Opening for writing refuses a file the user may not write, which a rename would
         // replace regardless; it is never done to a device or a FIFO.
-        if (!S_ISREG(old.st_mode))
-            return false;
         existingFile_ = place_->open(O_WRONLY | O_NONBLOCK | O_NOCTTY);
         if (!existingFile_ || ::fstat(existingFile_.get(), &old) != 0 || !S_ISREG(old.st_mode))
             return false;
         existing_ = identityOf(existingFile_.get());
+        // A new file would leave the file's other names with the old list. In a shared
+        // directory a second name may have been made to turn the save onto another file.
+        if (old.st_nlink > 1 && !place_->isShared()) {
+            inPlace_ = true;
+            return true;
+        }
     }
     const int error = createTemporary(exists ? &old : nullptr);
     if (error == 0)
         return true;
     discard();
-    // Another user's file in a shared sticky directory may have been laid there to receive
-    // the list; it is written only where it could also have been replaced.
-    inPlace_ = exists && (error == EACCES || error == EPERM || error == ENOTSUP)
-        && place_->trusts(old.st_uid);
+    inPlace_ = exists && (error == EACCES || error == EPERM || error == ENOTSUP);
     return inPlace_;
 }
 
@@ -107,26 +159,17 @@ bool SafeFile::open()
 int SafeFile::createTemporary(const struct stat* old)
 {
     const int directory = place_->directory();
-    std::random_device random;
-    std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
+    const std::string prefix = temporaryPrefix(*place_);
+    struct stat created {};
     while (!temporary_) {
-        std::string name = temporaryPrefix(*place_);
-        for (std::size_t i = 0; i < kRandomLetters; ++i)
-            name += kNameLetters[letter(random)];
-        temporary_.reset(::openat(directory, name.c_str(),
-                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!temporary_) {
-            if (errno == EEXIST)
-                continue;
+        temporary_ = createNewFile(directory, prefix, temporaryName_);
+        if (!temporary_)
             return errno;
-        }
-        temporaryName_ = name;
         // Held until the save ends, so that a program starting meanwhile does not take the
         // file for abandoned; one that removed it just before the lock gets a new name.
-        struct stat created {};
         if (::flock(temporary_.get(), LOCK_EX) != 0 || ::fstat(temporary_.get(), &created) != 0)
             return errno;
-        if (!sameFile(directory, name, created)) {
+        if (!sameFile(directory, temporaryName_, created)) {
             temporary_.reset();
             temporaryName_.clear();
         }
@@ -136,12 +179,15 @@ int SafeFile::createTemporary(const struct stat* old)
         return errno;
     if (!old)
         return 0;
-    if (::fchown(temporary_.get(), old->st_uid, old->st_gid) != 0)
-        return errno;
     if (const int error = copyAccessAcl(existingFile_.get(), temporary_.get()))
         return error;
     mode_ = old->st_mode & 0777;  // never setuid, setgid or sticky
-    return ::fchmod(temporary_.get(), 0600) == 0 ? 0 : errno;
+    if (::fchmod(temporary_.get(), 0600) != 0)
+        return errno;
+    if (created.st_uid == old->st_uid && created.st_gid == old->st_gid)
+        return 0;
+    owner_ = {old->st_uid, old->st_gid};
+    return mayGive(directory, prefix, *owner_);
 }
 
 bool SafeFile::write(std::string_view bytes)
@@ -178,21 +224,25 @@ bool SafeFile::commit()
 {
     if (inPlace_)
         return commitInPlace();
-    if (!temporary_ || ::fchmod(temporary_.get(), mode_) != 0 || ::fsync(temporary_.get()) != 0) {
+    // Only the complete file goes to its owner and group, and only then gets its mode.
+    const bool given =
+        !owner_ || ::fchown(temporary_.get(), owner_->first, owner_->second) == 0;
+    if (!temporary_ || !given || ::fchmod(temporary_.get(), mode_) != 0
+        || ::fsync(temporary_.get()) != 0) {
         discard();
         return false;
     }
-    const std::optional<FileIdentity> written = identityOf(temporary_.get());
     const int directory = place_->directory();
-    if (!written || !stillInPlace()
+    if (!stillInPlace()
         || ::renameat(directory, temporaryName_.c_str(), directory, place_->name().c_str())
             != 0) {
         discard();
         return false;
     }
     temporaryName_.clear();
+    // Taken after the rename, which sets the file's change time.
+    committed_ = identityOf(temporary_.get());
     temporary_.reset();
-    committed_ = written;
     syncDirectory(directory);
     return true;
 }
@@ -206,20 +256,12 @@ bool SafeFile::commitInPlace()
     // anything of the old content is overwritten.
     if (size > 0 && ::fallocate(file, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP)
         return false;
-    std::string_view rest = content_;
-    while (!rest.empty()) {
-        const ssize_t written =
-            ::pwrite(file, rest.data(), rest.size(), size - static_cast<off_t>(rest.size()));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
-    if (::ftruncate(file, size) != 0 || ::fsync(file) != 0)
-        return false;
+    // Cut to the new length first: the end of a longer old file must never follow the
+    // complete new content, where the next load would read it as records.
+    const bool written = ::ftruncate(file, size) == 0 && writeAt(file, content_) && ::fsync(file) == 0;
+    // Whole or damaged, the file is now this save's.
     committed_ = identityOf(file);
-    return committed_.has_value();
+    return written && committed_.has_value();
 }
 
 // Whether the name still leads to the file that open() found, or still to none.

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include <sys/types.h>
 
 // Replaces a regular file as a whole or not at all. Writes go to a temporary file beside the
 // file really replaced (a symbolic link stays a link); commit() gives it the old file's owner,
@@ -48,6 +51,7 @@ private:
     FileDescriptor temporary_;
     off_t temporarySize_ = 0;
     std::string temporaryName_;
+    std::optional<std::pair<uid_t, gid_t>> owner_;  // given to the file once it is complete
     unsigned mode_ = 0600;
     bool inPlace_ = false;
     std::string content_;  // in place: the whole content, written only once it is complete

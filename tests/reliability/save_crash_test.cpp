@@ -131,7 +131,8 @@ TEST(SaveCrash, KilledAtRandomMomentsLeavesTheOldOrTheNewFile)
 
 // The program itself, run as nobody: at start it removes the temporary files of its killed
 // saves (only the user's own, and none that a running save holds), its memory cannot be dumped,
-// and TERM ends it through its own way out, not by the default action.
+// TERM ends it through its own way out, not by the default action, and a file size limit does
+// not end it at all.
 TEST(SaveCrash, ProgramCleansUpCannotDumpAndEndsOnTerm)
 {
     TemporaryDirectory directory;
@@ -151,17 +152,25 @@ TEST(SaveCrash, ProgramCleansUpCannotDumpAndEndsOnTerm)
         if (!becomeNobody() || ::chdir(directory.path().c_str()) != 0)
             ::_exit(kChildUnavailable);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::signal(SIGXFSZ, SIG_DFL);  // as a shell leaves it
         ::execl(NIMBREL_PROGRAM, NIMBREL_PROGRAM, nullptr);
         ::_exit(kChildSetupFailed);
     }
     const fs::path proc = "/proc/" + std::to_string(child);
     bool catchesTerm = false;  // its handler is in place
+    bool ignoresSizeLimit = false;  // a save past the file size limit fails, the program stays
     for (int i = 0; i < 300 && !catchesTerm; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::ifstream status(proc / "status");
-        for (std::string line; std::getline(status, line);)
+        const auto hasSignal = [](const std::string& line, int signalNumber) {
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signalNumber - 1)) & 1;
+        };
+        for (std::string line; std::getline(status, line);) {
             if (line.starts_with("SigCgt:"))
-                catchesTerm = (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+                catchesTerm = hasSignal(line, SIGTERM);
+            if (line.starts_with("SigIgn:"))
+                ignoresSizeLimit = hasSignal(line, SIGXFSZ);
+        }
     }
     std::ifstream limits(proc / "limits");
     const std::string limitText{std::istreambuf_iterator<char>(limits), {}};
@@ -173,6 +182,7 @@ TEST(SaveCrash, ProgramCleansUpCannotDumpAndEndsOnTerm)
     if (WIFEXITED(status) && WEXITSTATUS(status) == kChildUnavailable)
         GTEST_SKIP() << "cannot drop to the user nobody (65534) here";
     ASSERT_TRUE(catchesTerm);
+    EXPECT_TRUE(ignoresSizeLimit) << "SIGXFSZ would end the program during a save";
     EXPECT_NE(limitText.find("Max core file size        0                    0"), std::string::npos);
     EXPECT_EQ(procFile.st_uid, 0u) << "a dumpable process owns its files in /proc";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;

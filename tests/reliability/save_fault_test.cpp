@@ -4,6 +4,7 @@
 // size limit, a read-only mount, a small tmpfs. What is not a data file neither holds up nor
 // ends a load, which keeps the records read before it stopped and reports the stop.
 #include "data_file.h"
+#include "file_descriptor.h"
 #include "save_test_support.h"
 #include "store_test_support.h"
 #include "temporary_directory.h"
@@ -15,11 +16,17 @@
 #include <fstream>
 #include <iostream>
 #include <random>
+#include <thread>
 #include <string>
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -166,6 +173,213 @@ TEST_F(SaveFault, WrittenInPlaceWhereItCannotBeReplaced)
         EXPECT_EQ(hiddenFilesIn(directory_), std::vector<std::string>{});
         writeFile(file_, oldBytes_);
     }
+}
+
+// Another process holds a write lease on the file, as a file server does, for the time given,
+// so that every open fails at once; returns its pid, or -1 where no lease can be taken here.
+pid_t holdLease(const fs::path& file, std::chrono::milliseconds time)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        std::signal(SIGIO, SIG_IGN);  // told of each open that breaks the lease
+        const int descriptor = ::open(file.c_str(), O_RDWR);
+        const char taken = ::fcntl(descriptor, F_SETLEASE, F_WRLCK) == 0 ? 1 : 0;
+        [[maybe_unused]] const ssize_t told = ::write(ready[1], &taken, 1);
+        std::this_thread::sleep_for(time);
+        ::_exit(0);
+    }
+    char taken = 0;
+    const bool held = holder > 0 && ::read(ready[0], &taken, 1) == 1 && taken == 1;
+    ::close(ready[0]);
+    ::close(ready[1]);
+    if (!held && holder > 0)
+        ::waitpid(holder, nullptr, 0);
+    return held ? holder : -1;
+}
+
+// A file that is there but cannot be read is reported, and replaced only when the user says so;
+// a refusal that passes within a second is waited for.
+TEST_F(SaveFault, UnreadableFileIsReportedAndReplacedOnlyWhenAsked)
+{
+    // Where the file cannot be opened for writing either, the save fails before it could ask.
+    const auto loadAndSave = [&](bool asks) {
+        EntryTable table;
+        RecordingClient client(table);
+        client.shows = false;
+        DataFile dataFile(table, file_, &client);
+        dataFile.load();
+        const bool reported = table.count() == 0 && client.earlyStops == 1;
+        const bool saved = dataFile.save();
+        const std::vector<ReplaceReason> asked =
+            asks ? std::vector{ReplaceReason::NotReadCompletely} : std::vector<ReplaceReason>{};
+        return reported && !saved && client.questions == asked ? 0 : 1;
+    };
+    const int writeOnly = runInChild([&] {
+        if (::chown(file_.c_str(), 65534, 65534) != 0 || ::chmod(file_.c_str(), 0200) != 0
+            || !becomeNobody())
+            return kChildUnavailable;
+        return loadAndSave(true);
+    });
+    if (writeOnly == kChildUnavailable)
+        GTEST_SKIP() << "cannot drop to the user nobody (65534) here";
+    EXPECT_EQ(writeOnly, 0) << "a write-only file";
+    ASSERT_EQ(::chown(file_.c_str(), 0, 0), 0);
+    ASSERT_EQ(::chmod(file_.c_str(), 0644), 0);
+    expectUntouched();
+
+    const pid_t longLease = holdLease(file_, std::chrono::seconds(3));
+    if (longLease < 0)
+        GTEST_SKIP() << "no file lease can be taken here";
+    EXPECT_EQ(runInChild([&] { return loadAndSave(false); }), 0) << "a lease held past the retries";
+    ::waitpid(longLease, nullptr, 0);
+    expectUntouched();
+
+    const pid_t shortLease = holdLease(file_, std::chrono::milliseconds(300));
+    ASSERT_GT(shortLease, 0);
+    EntryTable table;
+    RecordingClient client(table);
+    DataFile(table, file_, &client).load();
+    ::waitpid(shortLease, nullptr, 0);
+    EXPECT_EQ(table.count(), 4u) << "a lease released after 300 ms was not waited for";
+    EXPECT_EQ(client.earlyStops, 0);
+}
+
+// A file whose reads keep answering "try again", as a tracing pipe does, ends the load.
+TEST_F(SaveFault, LoadOfAFileThatAlwaysSaysTryAgainEnds)
+{
+    const fs::path tracing = home_.path() / "tracing";
+    fs::create_directory(tracing);
+    const int code = runInChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0
+            || ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("nodev", tracing.c_str(), "tracefs", 0, nullptr) != 0)
+            return kChildUnavailable;
+        fs::remove(file_);
+        fs::create_symlink(tracing / "trace_pipe", file_);
+        ::alarm(20);
+        EntryTable table;
+        RecordingClient client(table);
+        DataFile(table, file_, &client).load();
+        return table.count() == 0 && client.earlyStops == 1 ? 0 : 1;
+    });
+    if (code == kChildUnavailable)
+        GTEST_SKIP() << "cannot mount tracefs in a private mount namespace here";
+    EXPECT_EQ(code, 0) << "128 + 14: the load never ended";
+}
+
+// Written in place (a directory nobody may write, a file nobody owns), a save that fails part
+// way leaves the file damaged but the program's own: the next save replaces it without asking.
+// One killed as it cuts the file to length leaves no part of the old end after the new records.
+TEST_F(SaveFault, WriteInPlaceThatFailsPartWay)
+{
+    writeFile(file_, fileBytesOf(sampleTable(40, 12)));
+    ASSERT_EQ(::chown(file_.c_str(), 65534, 65534), 0);
+    const std::string before = readFile(file_);
+    const int code = runInChild([&] {
+        if (!becomeNobody())
+            return kChildUnavailable;
+        EntryTable table;
+        RecordingClient client(table);
+        client.shows = false;
+        DataFile dataFile(table, file_, &client);
+        dataFile.load();
+        table.deleteRow(0);  // shorter, so that only the writes meet the limit
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit sizeLimit{static_cast<rlim_t>(before.size() / 2), RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_FSIZE, &sizeLimit) != 0 || dataFile.save())
+            return kChildSetupFailed;
+        if (readFile(file_) == before)
+            return kChildUnavailable;  // nothing was damaged: the room was refused first
+        sizeLimit.rlim_cur = RLIM_INFINITY;
+        ::setrlimit(RLIMIT_FSIZE, &sizeLimit);
+        const bool saved = dataFile.save();
+        return saved && client.questions.empty() && readFile(file_) == fileBytesOf(table) ? 0 : 1;
+    });
+    if (code == kChildUnavailable)
+        GTEST_SKIP() << "cannot damage a file written in place here";
+    EXPECT_EQ(code, 0) << "the damaged file was taken for another program's change";
+
+    writeFile(file_, before);
+    EntryTable smaller = sampleTable(1, 13);
+    ASSERT_LT(fileBytesOf(smaller).size(), before.size());
+    const int killed = runInChild([&] {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_ftruncate, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (!becomeNobody() || ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0
+            || ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+            return kChildUnavailable;
+        return saveReportedFailure(smaller, file_);
+    });
+    if (killed == kChildUnavailable)
+        GTEST_SKIP() << "cannot stop a save at its truncation here";
+    EXPECT_EQ(killed, 128 + SIGSYS);
+    EntryTable loaded;
+    DataFile(loaded, file_).load();
+    const std::size_t rows = loaded.count();
+    EXPECT_TRUE(rows == 40 || rows == 1) << rows << " records: the old end came back";
+}
+
+// A change that keeps the size and puts the modification time back (cp -p, rsync -t) is seen;
+// so is one within the same second on a file system whose times are whole seconds.
+TEST_F(SaveFault, ChangesThatTheTimesCannotShowAreSeen)
+{
+    const auto changedUnseen = [](const fs::path& file, bool keepTimes) {
+        EntryTable table;
+        RecordingClient client(table);
+        DataFile dataFile(table, file, &client);
+        dataFile.load();
+        struct stat loaded {};
+        ::stat(file.c_str(), &loaded);
+        std::string changed = readFile(file);
+        changed[changed.find("NAME=") + 5] ^= 1;
+        writeFile(file, changed);
+        if (keepTimes) {
+            const timespec times[] = {loaded.st_atim, loaded.st_mtim};
+            ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+        }
+        return dataFile.save() || client.questions.size() != 1;
+    };
+    EXPECT_FALSE(changedUnseen(file_, true)) << "a rewrite that put the time back";
+
+    const fs::path coarse = home_.path() / "coarse";
+    fs::create_directory(coarse);
+    const int code = runInChild([&] {
+        const std::string image = (home_.path() / "fs").string();
+        const std::string makeAndMount = "truncate -s 4M " + image + " && mkfs.ext4 -q -F -I 128 "
+            + image + " >/dev/null 2>&1 && mount -o loop " + image + " " + coarse.string()
+            + " 2>/dev/null";
+        if (::unshare(CLONE_NEWNS) != 0
+            || ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0
+            || std::system(makeAndMount.c_str()) != 0)
+            return kChildUnavailable;
+        const fs::path file = coarse / kDataFileName;
+        writeFile(file, readFile(file_));
+        EntryTable table;
+        RecordingClient client(table);
+        DataFile unchanged(table, file, &client);
+        unchanged.load();
+        if (!unchanged.save() || !client.questions.empty())
+            return 2;  // a file nobody changed was taken for changed
+        // Written, loaded and changed within one second.
+        timespec now {};
+        do {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ::clock_gettime(CLOCK_REALTIME, &now);
+        } while (now.tv_nsec > 100'000'000);
+        writeFile(file, readFile(file_));
+        return changedUnseen(file, false) ? 1 : 0;
+    });
+    if (code == kChildUnavailable)
+        GTEST_SKIP() << "cannot mount an ext4 image with 128-byte inodes here";
+    EXPECT_EQ(code, 0) << "1: the change was not seen";
 }
 
 // The file size limit makes every write beyond the limit fail with EFBIG, like a disk that

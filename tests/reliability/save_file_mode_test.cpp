@@ -88,6 +88,20 @@ TEST(SaveThroughLink, TargetGetsTheContentAndTheLinkStays)
     }
 }
 
+// A save keeps the file's other names: it writes the file itself.
+TEST(SaveThroughLink, HardLinksStay)
+{
+    TemporaryDirectory directory;
+    const fs::path file = directory.path() / kDataFileName;
+    const fs::path otherName = directory.path() / "other.nbd";
+    writeFile(file, "old");
+    fs::create_hard_link(file, otherName);
+    EntryTable table = sampleTable(2, 14);
+    ASSERT_TRUE(DataFile(table, file).save());
+    EXPECT_EQ(readFile(otherName), fileBytesOf(table));
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+}
+
 // As in /tmp: a link that another user plants in a sticky directory everyone may write.
 TEST(SaveThroughLink, OnlyARegularFileTheUserMayReachIsReplaced)
 {
@@ -108,6 +122,14 @@ TEST(SaveThroughLink, OnlyARegularFileTheUserMayReachIsReplaced)
     EXPECT_TRUE(DataFile(table, file).save());
     EXPECT_EQ(readFile(victim), fileBytesOf(table));
 
+    // Nor does a file planted there receive the list, written or renamed over.
+    fs::remove(file);
+    writeFile(file, "planted");
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(DataFile(table, file).save());
+    EXPECT_EQ(readFile(file), "planted");
+    EXPECT_EQ(hiddenFilesIn(file.parent_path()), std::vector<std::string>{});
+
     fs::remove(file);
     ASSERT_EQ(::mknod(file.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // as /dev/null
     EXPECT_FALSE(DataFile(table, file).save());
@@ -116,6 +138,30 @@ TEST(SaveThroughLink, OnlyARegularFileTheUserMayReachIsReplaced)
 
 // Saved by root, another user's file stays theirs, and keeps its ACL or its lack of one, which
 // the directory's default ACL would otherwise fill.
+// Looks at the save's temporary file while the rows pass through the current record.
+class TemporaryFileWatcher final : public DataFileClient {
+public:
+    explicit TemporaryFileWatcher(fs::path directory) : directory_(std::move(directory)) {}
+
+    Entry& currentRecord() override { return current_; }
+    void currentRecordChanged() override
+    {
+        for (const std::string& name : hiddenFilesIn(directory_)) {
+            struct stat status {};
+            ::stat((directory_ / name).c_str(), &status);
+            seen.emplace_back(status.st_uid, status.st_mode & 07777);
+        }
+    }
+    void finished() override {}
+    bool confirmReplace(ReplaceReason) override { return false; }
+
+    std::vector<std::pair<uid_t, mode_t>> seen;
+
+private:
+    fs::path directory_;
+    Entry current_;
+};
+
 TEST(SavePermissions, OwnerGroupModeAndAclStay)
 {
     if (::geteuid() != 0 || std::system("setfacl --version >/dev/null 2>&1") != 0)
@@ -130,7 +176,11 @@ TEST(SavePermissions, OwnerGroupModeAndAclStay)
         ASSERT_EQ(::chmod(file.c_str(), 04660), 0);
         const std::string aclBefore = accessAclOf(file);
         EntryTable table = sampleTable(2, 11);
-        ASSERT_TRUE(DataFile(table, file).save());
+        TemporaryFileWatcher watcher(directory.path());
+        ASSERT_TRUE(DataFile(table, file, &watcher).save());
+        // Until it is complete the list is in a file of the saving user's alone.
+        const std::pair<uid_t, mode_t> saver(0, 0600);
+        EXPECT_EQ(watcher.seen, std::vector(2, saver));
         struct stat status {};
         ASSERT_EQ(::stat(file.c_str(), &status), 0);
         EXPECT_EQ(std::pair(status.st_uid, status.st_gid), std::pair(65534u, 65534u));

@@ -7,11 +7,39 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
+#include <thread>
 
 #include <sys/stat.h>
+
+// While armed, every allocation through operator new on another thread than the arming one
+// fails, as when memory runs out at the very start of a load on a thread of its own.
+std::atomic<std::thread::id> allocationsFailOffThread{};
+
+void* operator new(std::size_t size)
+{
+    const std::thread::id armedBy = allocationsFailOffThread.load();
+    if (armedBy != std::thread::id() && armedBy != std::this_thread::get_id())
+        throw std::bad_alloc();
+    if (void* memory = std::malloc(size > 0 ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
 
 namespace {
 
@@ -124,6 +152,20 @@ TEST_F(DataFileTest, LoadOnAThreadOfItsOwnHandsOverEveryRowOnce)
     EXPECT_EQ(handed, rows);
     EXPECT_TRUE(load.file().save());
     EXPECT_TRUE(fileBytes(path).starts_with("CREATOR=Nimbrel 1.0\r\n" + record("9999")));
+}
+
+// Memory that runs out before the loading thread could read anything is a load that stopped
+// early: reported, and the file replaced only when the user says so.
+TEST_F(DataFileTest, LoadOnAThreadOfItsOwnWithoutMemoryStopsEarly)
+{
+    writeFile(path, kFileABC);
+    allocationsFailOffThread = std::this_thread::get_id();
+    DataFileLoad load(path);
+    EXPECT_NO_THROW(load.finish([](const EntryView&) {}));
+    allocationsFailOffThread = std::thread::id();
+    EXPECT_TRUE(load.stoppedEarly());
+    EXPECT_FALSE(load.file().save());
+    EXPECT_EQ(fileBytes(path), kFileABC);
 }
 
 TEST_F(DataFileTest, LoadOnAThreadOfItsOwnCreatesAMissingFileWhenFinished)

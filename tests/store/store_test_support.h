@@ -48,7 +48,11 @@ public:
     }
     void finished() override { ++finishes; }
     void loadStoppedEarly() override { ++earlyStops; }
-    bool confirmReplace(ReplaceReason) override { return false; }
+    bool confirmReplace(ReplaceReason reason) override
+    {
+        questions.push_back(reason);
+        return false;
+    }
 
     bool shows = true;  // the program's window shows none
     Entry current;
@@ -56,6 +60,7 @@ public:
     int adds = 0;
     int finishes = 0;
     int earlyStops = 0;
+    std::vector<ReplaceReason> questions;  // every one answered No
 
 private:
     EntryTable& table_;
