@@ -2,13 +2,9 @@
 
 #include <QObject>
 
-#ifdef _WIN32
 #include <memory>
 
-class QAbstractNativeEventFilter;
-#endif
 class QDialog;
-class QMenu;
 
 // The main window's system menu with the About item. On Windows it is the window's own system
 // menu; elsewhere the window manager owns that menu, so a menu of the window's own stands in
@@ -24,16 +20,15 @@ public:
     // Commands 16 to 31 show the About box modally; there is no other command of the program's.
     void systemCommand(int command);
 
-#ifndef _WIN32
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-#endif
+    bool eventFilter(QObject* watched, QEvent* event) override;  // the stand-in's right click
 
 private:
+    struct Platform;  // the platform's menu
+
     QDialog& window_;
-#ifdef _WIN32
-    std::unique_ptr<QAbstractNativeEventFilter> systemCommands_;  // the window's WM_SYSCOMMAND
-#else
-    QMenu* menu_;  // a child of the window
-#endif
+    std::unique_ptr<Platform> platform_;
 };
+
+// Whether a system command is one of the About item's, 16 to 31.
+bool isAboutCommand(int command);

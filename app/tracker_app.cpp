@@ -3,6 +3,7 @@
 #include "data_file_load.h"
 #include "minimised_icon_painter.h"
 #include "program_icon.h"
+#include "socket_layer.h"
 #include "system_menu.h"
 #include "termination_signals.h"
 #include "tracker_dlg.h"
@@ -11,30 +12,6 @@
 #include <QMessageBox>
 
 #include <utility>
-
-#ifdef _WIN32
-#include <winsock2.h>
-#endif
-
-namespace {
-
-// The program opens no socket, but starts the socket layer as its Windows builds always have.
-// Elsewhere there is nothing to start.
-bool startSockets()
-{
-#ifdef _WIN32
-    WSADATA granted;
-    if (WSAStartup(MAKEWORD(1, 1), &granted) != 0)
-        return false;
-    if (LOBYTE(granted.wVersion) != 1 || HIBYTE(granted.wVersion) != 1) {
-        WSACleanup();
-        return false;
-    }
-#endif
-    return true;
-}
-
-}  // namespace
 
 CTrackerApp::CTrackerApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -45,18 +22,6 @@ CTrackerApp::CTrackerApp(int& argc, char** argv) : QApplication(argc, argv)
     installEventFilter(&helpKey_);
 }
 
-// Only an X11 or Wayland desktop needs its display named in the environment.
-bool CTrackerApp::displayAvailable()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return !qEnvironmentVariableIsEmpty("DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-#else
-    return true;
-#endif
-}
-
 int CTrackerApp::run()
 {
     return run(std::make_unique<DataFileLoad>());
@@ -64,7 +29,7 @@ int CTrackerApp::run()
 
 int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
 {
-    if (!startSockets()) {
+    if (!startSocketLayer()) {
         QMessageBox failure(QMessageBox::Warning, applicationName(),
                             QStringLiteral("Windows sockets initialization failed."),
                             QMessageBox::Ok);

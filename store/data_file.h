@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class InputFile;
 class SafeFile;
 class TableClient;
 
@@ -42,7 +43,7 @@ public:
 
 private:
     bool readFile(IfMissing ifMissing);
-    bool readRecords(int descriptor);
+    bool readRecords(InputFile& file);
     bool mayReplace(const SafeFile& file);
     bool stillHoldsKnownContent() const;
 

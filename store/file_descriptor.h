@@ -1,10 +1,14 @@
 #pragma once
 
+#include "file_identity.h"
+
+#include <optional>
 #include <utility>
 
 #include <unistd.h>
 
-// An open file descriptor that is closed when the object goes away; -1 holds none.
+// An open file descriptor that is closed when the object goes away; -1 holds none. For the
+// POSIX side of the store only.
 class FileDescriptor {
 public:
     FileDescriptor() = default;
@@ -30,3 +34,6 @@ public:
 private:
     int descriptor_ = -1;
 };
+
+// The identity of an open file; none if it cannot be had.
+std::optional<FileIdentity> identityOf(int descriptor);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 // Tells one state of a file from another: a name that now leads to another file (replaced by a
 // rename) or the same file with other contents. The change time catches a rewrite that put the
@@ -20,6 +19,3 @@ struct FileIdentity {
         return modifiedNanoseconds % 1'000'000'000 == 0 && changedNanoseconds % 1'000'000'000 == 0;
     }
 };
-
-// The identity of an open file; none if it cannot be had.
-std::optional<FileIdentity> identityOf(int descriptor);

@@ -9,7 +9,8 @@
 // Where a path leads: the directory that holds the file and the file's name in it. Symbolic
 // links are followed one at a time; in a sticky directory that everyone may write (such as
 // /tmp) only a link owned by the user or by the directory's owner is followed, whatever the
-// system's own setting, so that nobody can plant a link there that redirects a save.
+// system's own setting, so that nobody can plant a link there that redirects a save. For the
+// POSIX side of the store only.
 class FilePlace {
 public:
     // None where a link may not be followed, links loop, or a directory on the way is missing.

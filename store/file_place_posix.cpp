@@ -1,7 +1,5 @@
 #include "file_place.h"
 
-#include "file_identity.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -117,16 +115,4 @@ bool FilePlace::isShared() const
 {
     struct stat holder {};
     return ::fstat(directory_.get(), &holder) != 0 || ::isShared(holder);
-}
-
-std::optional<FileIdentity> identityOf(int descriptor)
-{
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0)
-        return std::nullopt;
-    const auto nanoseconds = [](const timespec& time) {
-        return time.tv_sec * 1'000'000'000LL + time.tv_nsec;
-    };
-    return FileIdentity{status.st_dev, status.st_ino, status.st_size,
-                        nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
 }

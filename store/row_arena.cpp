@@ -1,18 +1,16 @@
 #include "row_arena.h"
 
+#include "memory_block.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
-
-#include <sys/mman.h>
 
 namespace {
 
 constexpr std::size_t kTextCount = std::tuple_size_v<RowArena::Texts>;
 constexpr std::size_t kLargestBlock = std::size_t{16} << 20;
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // In place of the first length: the lengths follow in eight bytes each.
 constexpr std::uint32_t kWideLengths = 0xFFFFFFFF;
 
@@ -133,22 +131,15 @@ std::size_t RowArena::footprint(Row row)
 
 void RowArena::BlockDeleter::operator()(std::byte* block) const
 {
-    std::free(block);
+    freeMemoryBlock(block);
 }
 
-// Filling a large table is mostly first touches of new memory; in pages of 2 MiB, where the
-// system offers them, that costs a fraction of what it does in pages of 4 KiB.
 RowArena::Block RowArena::newBlock(std::size_t bytes)
 {
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = bytes < kHugePage ? std::malloc(bytes) : std::aligned_alloc(kHugePage, rounded);
+    std::byte* block = allocateMemoryBlock(bytes);
     if (!block)
         throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    if (bytes >= kHugePage)
-        ::madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    return Block(static_cast<std::byte*>(block));
+    return Block(block);
 }
 
 // Blocks grow as the arena does, so a small table stays small and a large one takes a few

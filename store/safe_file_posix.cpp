@@ -1,5 +1,8 @@
 #include "safe_file.h"
 
+#include "file_descriptor.h"
+#include "file_place.h"
+
 #include <cerrno>
 #include <new>
 #include <random>
@@ -112,14 +115,78 @@ void syncDirectory(int directory)
 
 }  // namespace
 
-SafeFile::SafeFile(fs::path target) : target_(std::move(target)) {}
+// What a save holds while it runs.
+class SafeFile::State {
+public:
+    explicit State(std::filesystem::path target);
+    ~State();
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
 
-SafeFile::~SafeFile()
+    bool open();
+    bool write(std::string_view bytes);
+    bool commit();
+
+    std::optional<FileIdentity> existing;   // the file as open() found it
+    std::optional<FileIdentity> committed;  // the file as commit() left it
+
+private:
+    int createTemporary(const struct stat* old);
+    bool commitInPlace();
+    bool stillInPlace() const;
+    void discard();
+
+    std::filesystem::path target_;
+    std::optional<FilePlace> place_;
+    FileDescriptor existingFile_;  // open for writing
+    FileDescriptor temporary_;
+    off_t temporarySize_ = 0;
+    std::string temporaryName_;
+    std::optional<std::pair<uid_t, gid_t>> owner_;  // given to the file once it is complete
+    unsigned mode_ = 0600;
+    bool inPlace_ = false;
+    std::string content_;  // in place: the whole content, written only once it is complete
+};
+
+SafeFile::SafeFile(std::filesystem::path target) : state_(std::make_unique<State>(std::move(target)))
+{
+}
+
+SafeFile::~SafeFile() = default;
+
+bool SafeFile::open()
+{
+    return state_->open();
+}
+
+const std::optional<FileIdentity>& SafeFile::existing() const
+{
+    return state_->existing;
+}
+
+bool SafeFile::write(std::string_view bytes)
+{
+    return state_->write(bytes);
+}
+
+bool SafeFile::commit()
+{
+    return state_->commit();
+}
+
+const std::optional<FileIdentity>& SafeFile::committed() const
+{
+    return state_->committed;
+}
+
+SafeFile::State::State(fs::path target) : target_(std::move(target)) {}
+
+SafeFile::State::~State()
 {
     discard();
 }
 
-bool SafeFile::open()
+bool SafeFile::State::open()
 {
     place_ = FilePlace::find(target_);
     if (!place_)
@@ -139,7 +206,7 @@ bool SafeFile::open()
         existingFile_ = place_->open(O_WRONLY | O_NONBLOCK | O_NOCTTY);
         if (!existingFile_ || ::fstat(existingFile_.get(), &old) != 0 || !S_ISREG(old.st_mode))
             return false;
-        existing_ = identityOf(existingFile_.get());
+        existing = identityOf(existingFile_.get());
         // A new file would leave the file's other names with the old list. In a shared
         // directory a second name may have been made to turn the save onto another file.
         if (old.st_nlink > 1 && !place_->isShared()) {
@@ -156,7 +223,7 @@ bool SafeFile::open()
 }
 
 // Returns 0 or the error that stopped it.
-int SafeFile::createTemporary(const struct stat* old)
+int SafeFile::State::createTemporary(const struct stat* old)
 {
     const int directory = place_->directory();
     const std::string prefix = temporaryPrefix(*place_);
@@ -190,7 +257,7 @@ int SafeFile::createTemporary(const struct stat* old)
     return mayGive(directory, prefix, *owner_);
 }
 
-bool SafeFile::write(std::string_view bytes)
+bool SafeFile::State::write(std::string_view bytes)
 {
     if (inPlace_) {
         try {
@@ -220,7 +287,7 @@ bool SafeFile::write(std::string_view bytes)
     return true;
 }
 
-bool SafeFile::commit()
+bool SafeFile::State::commit()
 {
     if (inPlace_)
         return commitInPlace();
@@ -241,14 +308,14 @@ bool SafeFile::commit()
     }
     temporaryName_.clear();
     // Taken after the rename, which sets the file's change time.
-    committed_ = identityOf(temporary_.get());
+    committed = identityOf(temporary_.get());
     temporary_.reset();
     syncDirectory(directory);
     return true;
 }
 
 // The method of last resort: a failure part way leaves the file damaged.
-bool SafeFile::commitInPlace()
+bool SafeFile::State::commitInPlace()
 {
     const int file = existingFile_.get();
     const auto size = static_cast<off_t>(content_.size());
@@ -260,20 +327,20 @@ bool SafeFile::commitInPlace()
     // complete new content, where the next load would read it as records.
     const bool written = ::ftruncate(file, size) == 0 && writeAt(file, content_) && ::fsync(file) == 0;
     // Whole or damaged, the file is now this save's.
-    committed_ = identityOf(file);
-    return written && committed_.has_value();
+    committed = identityOf(file);
+    return written && committed.has_value();
 }
 
 // Whether the name still leads to the file that open() found, or still to none.
-bool SafeFile::stillInPlace() const
+bool SafeFile::State::stillInPlace() const
 {
     struct stat named {};
     if (::fstatat(place_->directory(), place_->name().c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT && !existing_;
-    return existing_ && named.st_dev == existing_->device && named.st_ino == existing_->inode;
+        return errno == ENOENT && !existing;
+    return existing && named.st_dev == existing->device && named.st_ino == existing->inode;
 }
 
-void SafeFile::discard()
+void SafeFile::State::discard()
 {
     if (!temporaryName_.empty()) {
         ::unlinkat(place_->directory(), temporaryName_.c_str(), 0);
@@ -282,8 +349,12 @@ void SafeFile::discard()
     temporary_.reset();
 }
 
-void SafeFile::removeAbandoned(const FilePlace& place)
+void SafeFile::removeAbandoned(const fs::path& target)
 {
+    const std::optional<FilePlace> found = FilePlace::find(target);
+    if (!found)
+        return;
+    const FilePlace& place = *found;
     FileDescriptor listing(::openat(place.directory(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* const entries = listing ? ::fdopendir(listing.get()) : nullptr;
     if (!entries)
