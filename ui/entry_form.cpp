@@ -50,9 +50,12 @@ void EntryForm::showForm()
         stale_ = true;
         return;
     }
-    for (std::size_t field = 0; field < kNotes; ++field)
+    for (std::size_t field = 0; field < kNotes; ++field) {
         lineEdits_[field]->setText(editText(strings_.texts[field]));
+        lineEdits_[field]->setReadOnly(hasOverlongLine(strings_.texts[field]));
+    }
     notesEdit_->setPlainText(editText(strings_.texts[kNotes]));
+    notesEdit_->setReadOnly(hasOverlongLine(strings_.texts[kNotes]));
     for (std::size_t field = 0; field < kEntryFieldCount; ++field)
         shownTexts_[field] = fieldText(field);
     countEdit_->setText(QString::number(count_));

@@ -178,6 +178,7 @@ private slots:
     void unchangedFieldsKeepTheirBytes();
     void editedFieldKeepsItsCodePage();
     void longTextsAreKept();
+    void overlongLineIsShownShortAndKept();
     void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
     void columnsFitAWideCellOfFewBytes();
@@ -731,6 +732,22 @@ void TrackerDlgTest::longTextsAreKept()
     press(*dialog, IDC_UPDATE);
     press(*dialog, IDC_SAVE);
     QCOMPARE(readDataFile(), fileBytes({{longName.toStdString(), "", "", "", "", longNotes.toStdString()}}));
+}
+
+// A line too long to lay out quickly shows its beginning, cannot be edited and is saved whole.
+void TrackerDlgTest::overlongLineIsShownShortAndKept()
+{
+    const std::string saved =
+        fileBytes({{"Huge", "", "", "", "", "first`~" + std::string(3 * kLongestFieldLine, 'x')}});
+    writeDataFile(saved);
+    auto dialog = openWindow();
+    clickRow(*dialog, 0);
+    auto* notes = control<QPlainTextEdit>(*dialog, IDC_NOTES);
+    QCOMPARE(notes->toPlainText(), "first\n" + QString(kLongestFieldLine, u'x') + kEllipsis);
+    QVERIFY(notes->isReadOnly());
+    QTest::keyClick(notes, Qt::Key_Return, Qt::ControlModifier);
+    press(*dialog, IDOK);
+    QCOMPARE(readDataFile(), saved);
 }
 
 void TrackerDlgTest::pasteKeepsOneLineFieldsToOneLine()
