@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -182,6 +183,7 @@ private slots:
     void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
     void columnsFitAWideCellOfFewBytes();
+    void deleteKeepsTheNotesWidth();
     void columnsFitTheWidestOfManyLoadedRows();
 
 private:
@@ -809,6 +811,21 @@ void TrackerDlgTest::columnsFitAWideCellOfFewBytes()
     QTableView* view = table(*dialog);
     QCOMPARE(view->horizontalHeader()->sectionSize(0),
              static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0));
+}
+
+// Removing the vertical scroll bar widens the viewport, but only fitting the columns stretches
+// the last one.
+void TrackerDlgTest::deleteKeepsTheNotesWidth()
+{
+    writeDataFile(fileBytes(std::vector<Record>(12, Record{"r", "", "", "", "", "n"})));
+    auto dialog = openWindow();
+    QTableView* view = table(*dialog);
+    const int notesWidth = view->horizontalHeader()->sectionSize(5);
+    while (view->verticalScrollBar()->isVisible()) {
+        clickRow(*dialog, 0);
+        press(*dialog, IDC_DELETE);
+    }
+    QCOMPARE(view->horizontalHeader()->sectionSize(5), notesWidth);
 }
 
 // Loaded rows are measured as the load hands them over, in batches of a few thousand, and the
