@@ -803,14 +803,16 @@ void TrackerDlgTest::columnsFitTheWidestCell()
     QCOMPARE(header->length(), view->viewport()->width());
 }
 
-// Eight bytes whose last one, in Windows-1252, is wider than any ASCII character.
+// Eight bytes whose last one, in Windows-1252, is wider than any ASCII character; a few tabs,
+// which the cell draws expanded.
 void TrackerDlgTest::columnsFitAWideCellOfFewBytes()
 {
-    writeDataFile(fileBytes({{"@@@@@@@@", "", "", "", "", ""}, {"@@@@@@@\x89", "", "", "", "", ""}}));
+    writeDataFile(fileBytes({{"@@@@@@@@", "WWWWWWWW", "", "", "", ""}, {"@@@@@@@\x89", "a\t\tb", "", "", "", ""}}));
     auto dialog = openWindow();
     QTableView* view = table(*dialog);
-    QCOMPARE(view->horizontalHeader()->sectionSize(0),
-             static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0));
+    for (int column = 0; column < 2; ++column)
+        QCOMPARE(view->horizontalHeader()->sectionSize(column),
+                 static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column));
 }
 
 // Removing the vertical scroll bar widens the viewport, but only fitting the columns stretches
