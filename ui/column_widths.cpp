@@ -12,38 +12,47 @@ namespace {
 
 constexpr std::size_t kCodeUnits = 0x10000;
 constexpr int kUnitsPerPixel = 64;
-// A byte's width that no sum of real widths reaches: the byte is not ASCII.
+// A byte's width that no sum of real widths reaches: the byte is not ASCII, or a tab.
 constexpr std::int64_t kNotAscii = std::int64_t{1} << 40;
 
-// Eight bytes at a time, the last eight overlapping those before: most cell texts are a few
-// dozen bytes long, and a loop over their last few bytes would cost more than the rest.
-bool isAscii(std::string_view bytes)
+// Whether the bytes are ASCII without a tab: a cell draws a tab up to the next tab stop, so
+// that only such a text is as wide as its characters added up. Eight bytes at a time, the last
+// eight overlapping those before: most cell texts are a few dozen bytes long, and a loop over
+// their last few bytes would cost more than the rest.
+bool isPlainAscii(std::string_view bytes)
 {
     constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+    constexpr std::uint64_t kLowBits = 0x0101010101010101U;
+    constexpr std::uint64_t kTabs = 0x0909090909090909U;
+    // The high bit of each byte that is not ASCII or, where one is, of a byte that is a tab.
+    const auto marks = [](std::uint64_t word) {
+        const std::uint64_t tabsZeroed = word ^ kTabs;
+        return (word | ((tabsZeroed - kLowBits) & ~tabsZeroed)) & kHighBits;
+    };
     const char* const text = bytes.data();
     const std::size_t size = bytes.size();
     if (size < 8) {
         std::uint32_t any = 0;
         for (std::size_t i = 0; i < size; ++i)
-            any |= static_cast<unsigned char>(text[i]);
+            any |= static_cast<unsigned char>(text[i]) | (text[i] == '\t' ? 0x80U : 0U);
         return (any & 0x80U) == 0;
     }
     std::uint64_t any = 0;
     std::uint64_t word = 0;
     for (std::size_t i = 0; i + 8 < size; i += 8) {
         std::memcpy(&word, text + i, 8);
-        any |= word;
+        any |= marks(word);
     }
     std::memcpy(&word, text + size - 8, 8);
-    return ((any | word) & kHighBits) == 0;
+    return (any | marks(word)) == 0;
 }
 
-// Whether the texts are all ASCII, judged in one pass where they lie back to back, as a stored
-// row's do; false where they do not.
+// Whether the texts are all plain ASCII, judged in one pass where they lie back to back, as a
+// stored row's do; false where they do not.
 bool isAsciiRow(const EntryView& entry)
 {
     const auto all = entry.joined();
-    return all && isAscii(*all);
+    return all && isPlainAscii(*all);
 }
 
 }  // namespace
@@ -56,6 +65,8 @@ ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int paddi
     };
     units_.fill(kNotAscii);
     for (char16_t character = 0; character < 0x80; ++character) {
+        if (character == u'\t')
+            continue;
         units_[character] = units(character);
         widestAsciiUnits_ = std::max(widestAsciiUnits_, units_[character]);
     }
@@ -84,7 +95,7 @@ void ColumnWidths::add(const EntryView& entry)
 // Widens the column to the cell where the cell is wider.
 void ColumnWidths::measureCell(std::size_t column, std::string_view bytes, bool knownAscii)
 {
-    if (bytes.size() <= narrowLengths_[column] && (knownAscii || isAscii(bytes)))
+    if (bytes.size() <= narrowLengths_[column] && (knownAscii || isPlainAscii(bytes)))
         return;
     const auto field = static_cast<EntryField>(column);
     if (mayBeWider(field, bytes, widest_[column]))
@@ -135,7 +146,7 @@ bool ColumnWidths::mayBeWider(EntryField field, std::string_view bytes, int widt
     const std::int64_t room = roomOf(width);
     const std::int64_t ellipsis = bytes.size() > characters ? ellipsisUnits_ : 0;
     if (static_cast<std::int64_t>(counted.size()) * widestAsciiUnits_ + ellipsis <= room) {
-        if (isAscii(counted))
+        if (isPlainAscii(counted))
             return false;
         return mayBeWider(cellText(field, bytes), width);
     }
@@ -181,7 +192,7 @@ bool ColumnWidths::mayBeWider(const QString& text, int width) const
 {
     qreal sum = padding_ + 1.0;
     for (const QChar character : text) {
-        if (character.isSurrogate())
+        if (character.isSurrogate() || character == u'\t')
             return true;
         sum += characterWidth(character.unicode());
         if (sum > width)

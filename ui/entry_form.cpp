@@ -25,23 +25,26 @@ EntryForm::EntryForm(const QHash<int, QWidget*>& controls)
       countEdit_(qobject_cast<QLineEdit*>(controls.value(IDC_COUNT)))
 {
     Q_ASSERT(notesEdit_ && countEdit_);
-    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
-        shownTexts_[field] = fieldText(field);
+    for (std::size_t field = 0; field < kNotes; ++field) {
+        QObject::connect(lineEdits_[field], &QLineEdit::textChanged, lineEdits_[field],
+                         [this, field] { changed_[field] = true; });
+    }
+    QObject::connect(notesEdit_, &QPlainTextEdit::textChanged, notesEdit_,
+                     [this] { changed_[kNotes] = true; });
 }
 
-// A field the user has not changed keeps its bytes, even those that are no valid text.
+// A field whose text did not change keeps its bytes, even those that are no valid text, and
+// is not read back: a huge Notes value would cost its whole length twice.
 void EntryForm::readForm()
 {
     if (holding_)
         return;
     for (std::size_t field = 0; field < kEntryFieldCount; ++field) {
-        QString text = fieldText(field);
-        if (text == shownTexts_[field])
-            continue;
-        strings_.texts[field] =
-            fieldBytes(static_cast<EntryField>(field), text, strings_.texts[field]);
-        shownTexts_[field] = std::move(text);
+        if (changed_[field])
+            strings_.texts[field] =
+                fieldBytes(static_cast<EntryField>(field), fieldText(field), strings_.texts[field]);
     }
+    changed_.reset();
 }
 
 void EntryForm::showForm()
@@ -50,11 +53,13 @@ void EntryForm::showForm()
         stale_ = true;
         return;
     }
-    for (std::size_t field = 0; field < kNotes; ++field)
+    for (std::size_t field = 0; field < kNotes; ++field) {
         lineEdits_[field]->setText(editText(strings_.texts[field]));
+        lineEdits_[field]->setReadOnly(hasOverlongLine(strings_.texts[field]));
+    }
     notesEdit_->setPlainText(editText(strings_.texts[kNotes]));
-    for (std::size_t field = 0; field < kEntryFieldCount; ++field)
-        shownTexts_[field] = fieldText(field);
+    notesEdit_->setReadOnly(hasOverlongLine(strings_.texts[kNotes]));
+    changed_.reset();
     countEdit_->setText(QString::number(count_));
 }
 

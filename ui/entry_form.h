@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 
 class QLineEdit;
@@ -36,7 +37,7 @@ private:
     QPlainTextEdit* notesEdit_ = nullptr;
     QLineEdit* countEdit_ = nullptr;
     Entry strings_;
-    std::array<QString, kEntryFieldCount> shownTexts_;  // each field's text as last shown
+    std::bitset<kEntryFieldCount> changed_;  // the fields whose text changed since last shown
     std::size_t count_ = 0;
     bool holding_ = false;
     bool stale_ = false;

@@ -85,13 +85,6 @@ void EntryTableView::focusOutEvent(QFocusEvent* event)
     QTableView::focusOutEvent(event);
 }
 
-// The viewport narrows when the scroll bar appears, and the last column follows.
-void EntryTableView::resizeEvent(QResizeEvent* event)
-{
-    QTableView::resizeEvent(event);
-    stretchLastColumn();
-}
-
 void EntryTableView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)

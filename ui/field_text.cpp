@@ -65,11 +65,58 @@ bool continuesCharacter(char byte)
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
+// At most enough bytes, cut where a character begins.
+std::string_view beginning(std::string_view bytes, std::size_t enough)
+{
+    if (bytes.size() <= enough)
+        return bytes;
+    std::size_t cut = enough;
+    while (cut > enough - 4 && continuesCharacter(bytes[cut]))
+        --cut;
+    return bytes.substr(0, cut);
+}
+
+// The length of the first line, which ends at a CR or an LF as it does in an edit field.
+std::size_t lineLength(std::string_view bytes)
+{
+    const auto* lineFeed = static_cast<const char*>(std::memchr(bytes.data(), '\n', bytes.size()));
+    const std::size_t length =
+        lineFeed ? static_cast<std::size_t>(lineFeed - bytes.data()) : bytes.size();
+    const auto* carriageReturn = static_cast<const char*>(std::memchr(bytes.data(), '\r', length));
+    return carriageReturn ? static_cast<std::size_t>(carriageReturn - bytes.data()) : length;
+}
+
 }  // namespace
 
+// Each over-long line is decoded from its beginning only, so that a huge value costs no more
+// than its first bytes.
 QString editText(std::string_view bytes)
 {
-    return decode(bytes, isUtf8(bytes));
+    const bool utf8 = isUtf8(bytes);
+    if (!hasOverlongLine(bytes))
+        return decode(bytes, utf8);
+    QString text;
+    while (!bytes.empty()) {
+        const std::size_t length = lineLength(bytes);
+        text += decode(beginning(bytes.substr(0, length), kLongestFieldLine), utf8);
+        if (length > kLongestFieldLine)
+            text += kEllipsis;
+        const std::size_t next = std::min(length + 1, bytes.size());
+        text += decode(bytes.substr(length, next - length), utf8);  // the line break
+        bytes.remove_prefix(next);
+    }
+    return text;
+}
+
+bool hasOverlongLine(std::string_view bytes)
+{
+    while (bytes.size() > kLongestFieldLine) {
+        const std::size_t length = lineLength(bytes);
+        if (length > kLongestFieldLine)
+            return true;
+        bytes.remove_prefix(length + 1);
+    }
+    return false;
 }
 
 std::string fieldBytes(EntryField field, QString text, std::string_view shownBytes)
@@ -88,13 +135,7 @@ std::string fieldBytes(EntryField field, QString text, std::string_view shownByt
 // A character takes at most four bytes, and a line break two that show as one character.
 std::string_view cellBytes(std::string_view bytes)
 {
-    const auto enough = static_cast<std::size_t>(4 * kCellCharacters + 4);
-    if (bytes.size() <= enough)
-        return bytes;
-    std::size_t cut = enough;
-    while (cut > enough - 4 && continuesCharacter(bytes[cut]))
-        --cut;
-    return bytes.substr(0, cut);
+    return beginning(bytes, static_cast<std::size_t>(4 * kCellCharacters + 4));
 }
 
 // The shown part is decoded as the whole value is, so that the cell agrees with the field.

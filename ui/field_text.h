@@ -16,8 +16,15 @@ inline constexpr qsizetype kCellCharacters = 256;
 inline constexpr char16_t kEllipsis = u'\u2026';
 inline constexpr char16_t kReturnSign = u'\u21b5';
 
-// The text an edit field shows for a field's bytes.
+// The most bytes of one line that an edit field shows: laying out a line costs the toolkit time
+// and memory by its length (a minute and gigabytes for 64 MiB), so a longer line shows only its
+// beginning and an ellipsis, and its field cannot be edited.
+inline constexpr std::size_t kLongestFieldLine = 65536;
+
+// The text an edit field shows for a field's bytes, over-long lines shortened.
 QString editText(std::string_view bytes);
+// Whether a line of the bytes is too long for an edit field to show whole.
+bool hasOverlongLine(std::string_view bytes);
 // The bytes of an edit field's text, which replaced the text of shownBytes: in Windows-1252
 // where shownBytes were shown in it and every character has a byte there, else in UTF-8. Line
 // breaks in Notes become CR LF.

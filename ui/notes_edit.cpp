@@ -17,8 +17,10 @@ void NotesEdit::keyPressEvent(QKeyEvent* event)
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    if (event->modifiers() & Qt::ControlModifier)
-        insertPlainText(QStringLiteral("\n"));
-    else
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (!isReadOnly())
+            insertPlainText(QStringLiteral("\n"));
+    } else {
         event->ignore();  // the dialog gives it to its default button
+    }
 }

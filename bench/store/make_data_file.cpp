@@ -1,6 +1,7 @@
 // Writes a data file of one of the benchmark's shapes.
 // Usage: make_data_file FILE records N      realistic records (as store_bench generates them)
 //        make_data_file FILE huge-notes MIB  one record whose Notes hold MIB mebibytes
+//        make_data_file FILE huge-line MIB   one record whose Notes hold MIB mebibytes on one line
 //        make_data_file FILE one-line N      N records of a short Name only
 #include "notes_encoding.h"
 #include "random_records.h"
@@ -40,6 +41,13 @@ void writeHugeNotes(std::ofstream& out, std::size_t mebibytes)
     out << "\r\n";
 }
 
+void writeHugeLine(std::ofstream& out, std::size_t mebibytes)
+{
+    out << "CREATOR=Nimbrel 1.0\r\nNAME=Huge line\r\nUSERNAME=\r\nPASSWORD=\r\nURL=\r\n"
+           "OTHER=\r\nNOTES="
+        << std::string(mebibytes << 20, 'x') << "\r\n";
+}
+
 void writeOneLine(std::ofstream& out, std::size_t records)
 {
     for (std::size_t i = 0; i < records; ++i)
@@ -51,7 +59,7 @@ void writeOneLine(std::ofstream& out, std::size_t records)
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: make_data_file FILE records|huge-notes|one-line N\n");
+        std::fprintf(stderr, "usage: make_data_file FILE records|huge-notes|huge-line|one-line N\n");
         return 2;
     }
     std::ofstream out(argv[1], std::ios::binary);
@@ -60,6 +68,8 @@ int main(int argc, char** argv)
         writeRecords(out, count);
     else if (std::strcmp(argv[2], "huge-notes") == 0)
         writeHugeNotes(out, count);
+    else if (std::strcmp(argv[2], "huge-line") == 0)
+        writeHugeLine(out, count);
     else if (std::strcmp(argv[2], "one-line") == 0)
         writeOneLine(out, count);
     else

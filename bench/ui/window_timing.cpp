@@ -3,7 +3,8 @@
 // "paint NS" (the realtime clock in nanoseconds), then, by mode:
 //   paint          ends at once;
 //   quit, esc      prints "key NS", presses Return or Esc and lets the program end as it does;
-//   row-click      clicks the first row and prints "row-click SECONDS" once the form is shown;
+//   row-click      clicks the first row and prints "row-click SECONDS" once the form is shown,
+//                  then "peak-memory BYTES", the process's highest resident memory;
 //   heading-click  clicks the first heading and prints "heading-click SECONDS" once repainted.
 // Usage: window_timing paint|quit|esc|row-click|heading-click
 #include "data_file_load.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -30,6 +32,16 @@ long long realtimeNanoseconds()
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+long long peakMemoryBytes()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::stoll(line.substr(6)) * 1024;
+    }
+    return 0;
 }
 
 // Press, move and release, then the repaint that follows.
@@ -59,6 +71,7 @@ void act(const std::string& mode, QWidget& window)
     if (mode == "row-click") {
         const QRect first = view->visualRect(view->model()->index(0, 0));
         std::printf("row-click %.4f\n", click(view->viewport(), first.center()));
+        std::printf("peak-memory %lld\n", peakMemoryBytes());
     } else if (mode == "heading-click") {
         QHeaderView* header = view->horizontalHeader();
         const QPoint centre(header->sectionViewportPosition(0) + header->sectionSize(0) / 2,

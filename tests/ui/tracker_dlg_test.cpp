@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -178,9 +179,11 @@ private slots:
     void unchangedFieldsKeepTheirBytes();
     void editedFieldKeepsItsCodePage();
     void longTextsAreKept();
+    void overlongLineIsShownShortAndKept();
     void pasteKeepsOneLineFieldsToOneLine();
     void columnsFitTheWidestCell();
     void columnsFitAWideCellOfFewBytes();
+    void deleteKeepsTheNotesWidth();
     void columnsFitTheWidestOfManyLoadedRows();
 
 private:
@@ -733,6 +736,22 @@ void TrackerDlgTest::longTextsAreKept()
     QCOMPARE(readDataFile(), fileBytes({{longName.toStdString(), "", "", "", "", longNotes.toStdString()}}));
 }
 
+// A line too long to lay out quickly shows its beginning, cannot be edited and is saved whole.
+void TrackerDlgTest::overlongLineIsShownShortAndKept()
+{
+    const std::string saved =
+        fileBytes({{"Huge", "", "", "", "", "first`~" + std::string(3 * kLongestFieldLine, 'x')}});
+    writeDataFile(saved);
+    auto dialog = openWindow();
+    clickRow(*dialog, 0);
+    auto* notes = control<QPlainTextEdit>(*dialog, IDC_NOTES);
+    QCOMPARE(notes->toPlainText(), "first\n" + QString(kLongestFieldLine, u'x') + kEllipsis);
+    QVERIFY(notes->isReadOnly());
+    QTest::keyClick(notes, Qt::Key_Return, Qt::ControlModifier);
+    press(*dialog, IDOK);
+    QCOMPARE(readDataFile(), saved);
+}
+
 void TrackerDlgTest::pasteKeepsOneLineFieldsToOneLine()
 {
     auto dialog = openWindow();
@@ -784,14 +803,31 @@ void TrackerDlgTest::columnsFitTheWidestCell()
     QCOMPARE(header->length(), view->viewport()->width());
 }
 
-// Eight bytes whose last one, in Windows-1252, is wider than any ASCII character.
+// Eight bytes whose last one, in Windows-1252, is wider than any ASCII character; a few tabs,
+// which the cell draws expanded.
 void TrackerDlgTest::columnsFitAWideCellOfFewBytes()
 {
-    writeDataFile(fileBytes({{"@@@@@@@@", "", "", "", "", ""}, {"@@@@@@@\x89", "", "", "", "", ""}}));
+    writeDataFile(fileBytes({{"@@@@@@@@", "WWWWWWWW", "", "", "", ""}, {"@@@@@@@\x89", "a\t\tb", "", "", "", ""}}));
     auto dialog = openWindow();
     QTableView* view = table(*dialog);
-    QCOMPARE(view->horizontalHeader()->sectionSize(0),
-             static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0));
+    for (int column = 0; column < 2; ++column)
+        QCOMPARE(view->horizontalHeader()->sectionSize(column),
+                 static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column));
+}
+
+// Removing the vertical scroll bar widens the viewport, but only fitting the columns stretches
+// the last one.
+void TrackerDlgTest::deleteKeepsTheNotesWidth()
+{
+    writeDataFile(fileBytes(std::vector<Record>(12, Record{"r", "", "", "", "", "n"})));
+    auto dialog = openWindow();
+    QTableView* view = table(*dialog);
+    const int notesWidth = view->horizontalHeader()->sectionSize(5);
+    while (view->verticalScrollBar()->isVisible()) {
+        clickRow(*dialog, 0);
+        press(*dialog, IDC_DELETE);
+    }
+    QCOMPARE(view->horizontalHeader()->sectionSize(5), notesWidth);
 }
 
 // Loaded rows are measured as the load hands them over, in batches of a few thousand, and the
