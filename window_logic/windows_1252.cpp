@@ -16,23 +16,19 @@ constexpr std::array<char16_t, 32> kHighControls{
 
 }  // namespace
 
-QString fromWindows1252(std::string_view bytes)
+void fromWindows1252(std::string_view bytes, char16_t* out)
 {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
     for (const char byte : bytes) {
         const auto code = static_cast<unsigned char>(byte);
-        *out++ = code >= 0x80 && code < 0xA0 ? QChar(kHighControls[code - 0x80]) : QChar(code);
+        *out++ = code >= 0x80 && code < 0xA0 ? kHighControls[code - 0x80] : char16_t{code};
     }
-    return text;
 }
 
-std::optional<std::string> toWindows1252(const QString& text)
+std::optional<std::string> toWindows1252(std::u16string_view text)
 {
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar character : text) {
-        const char16_t code = character.unicode();
+    bytes.reserve(text.size());
+    for (const char16_t code : text) {
         if (code < 0x80 || (code >= 0xA0 && code < 0x100)) {
             bytes.push_back(static_cast<char>(code));
             continue;
