@@ -11,7 +11,6 @@
 
 // Takes the window's WM_SYSCOMMAND of the About item.
 struct SystemMenu::Platform final : public QAbstractNativeEventFilter {
-public:
     Platform(SystemMenu& menu, HWND window) : menu_(menu), window_(window) {}
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override

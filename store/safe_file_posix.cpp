@@ -148,7 +148,8 @@ private:
     std::string content_;  // in place: the whole content, written only once it is complete
 };
 
-SafeFile::SafeFile(std::filesystem::path target) : state_(std::make_unique<State>(std::move(target)))
+SafeFile::SafeFile(std::filesystem::path target)
+    : state_(std::make_unique<State>(std::move(target)))
 {
 }
 
@@ -292,10 +293,9 @@ bool SafeFile::State::commit()
     if (inPlace_)
         return commitInPlace();
     // Only the complete file goes to its owner and group, and only then gets its mode.
-    const bool given =
-        !owner_ || ::fchown(temporary_.get(), owner_->first, owner_->second) == 0;
-    if (!temporary_ || !given || ::fchmod(temporary_.get(), mode_) != 0
-        || ::fsync(temporary_.get()) != 0) {
+    if (!temporary_
+        || (owner_ && ::fchown(temporary_.get(), owner_->first, owner_->second) != 0)
+        || ::fchmod(temporary_.get(), mode_) != 0 || ::fsync(temporary_.get()) != 0) {
         discard();
         return false;
     }
@@ -325,7 +325,8 @@ bool SafeFile::State::commitInPlace()
         return false;
     // Cut to the new length first: the end of a longer old file must never follow the
     // complete new content, where the next load would read it as records.
-    const bool written = ::ftruncate(file, size) == 0 && writeAt(file, content_) && ::fsync(file) == 0;
+    const bool written =
+        ::ftruncate(file, size) == 0 && writeAt(file, content_) && ::fsync(file) == 0;
     // Whole or damaged, the file is now this save's.
     committed = identityOf(file);
     return written && committed.has_value();

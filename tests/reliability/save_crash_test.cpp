@@ -159,12 +159,12 @@ TEST(SaveCrash, ProgramCleansUpCannotDumpAndEndsOnTerm)
     const fs::path proc = "/proc/" + std::to_string(child);
     bool catchesTerm = false;  // its handler is in place
     bool ignoresSizeLimit = false;  // a save past the file size limit fails, the program stays
+    const auto hasSignal = [](const std::string& line, int signalNumber) {
+        return (std::stoull(line.substr(7), nullptr, 16) >> (signalNumber - 1)) & 1;
+    };
     for (int i = 0; i < 300 && !catchesTerm; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::ifstream status(proc / "status");
-        const auto hasSignal = [](const std::string& line, int signalNumber) {
-            return (std::stoull(line.substr(7), nullptr, 16) >> (signalNumber - 1)) & 1;
-        };
         for (std::string line; std::getline(status, line);) {
             if (line.starts_with("SigCgt:"))
                 catchesTerm = hasSignal(line, SIGTERM);
