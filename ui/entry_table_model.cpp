@@ -38,7 +38,8 @@ QVariant EntryTableModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     const auto field = static_cast<EntryField>(index.column());
-    return cellText(field, table_.row(static_cast<std::size_t>(index.row()))[field]);
+    return QString::fromStdU16String(
+        cellText(field, table_.row(static_cast<std::size_t>(index.row()))[field]));
 }
 
 QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -53,36 +54,25 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-void EntryTableModel::insertFirst(const EntryView& entry)
+void EntryTableModel::beginChange(const RowChange& change)
 {
-    beginInsertRows({}, 0, 0);
-    table_.insertFirst(entry);
-    endInsertRows();
+    const int first = static_cast<int>(change.first);
+    const int last = first + static_cast<int>(change.count) - 1;
+    if (change.kind == RowChange::Kind::Inserted)
+        beginInsertRows({}, first, last);
+    else if (change.kind == RowChange::Kind::Removed)
+        beginRemoveRows({}, first, last);
 }
 
-void EntryTableModel::setRow(std::size_t row, const EntryView& entry)
+void EntryTableModel::endChange(const RowChange& change)
 {
-    if (row >= table_.count())
-        return;
-    table_.setRow(row, entry);
-    const int line = static_cast<int>(row);
-    emit dataChanged(index(line, 0), index(line, columnCount() - 1));
-}
-
-void EntryTableModel::deleteRow(std::size_t row)
-{
-    if (row >= table_.count())
-        return;
-    const int line = static_cast<int>(row);
-    beginRemoveRows({}, line, line);
-    table_.deleteRow(row);
-    endRemoveRows();
-}
-
-// Sorting exchanges texts between positions, so every row may have changed but none moved.
-void EntryTableModel::sortByColumn(EntryField column)
-{
-    table_.sortByColumn(column);
-    if (table_.count() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (change.kind == RowChange::Kind::Inserted) {
+        endInsertRows();
+    } else if (change.kind == RowChange::Kind::Removed) {
+        endRemoveRows();
+    } else if (change.count > 0) {
+        const int first = static_cast<int>(change.first);
+        emit dataChanged(index(first, 0),
+                         index(first + static_cast<int>(change.count) - 1, columnCount() - 1));
+    }
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "entry_table.h"
+#include "tracker_window.h"
 
 #include <QAbstractTableModel>
 
-// Presents the entry table to the view, one line per row, and changes the table only through
-// calls that tell the view exactly what changed.
+// Presents the entry table to the view, one line per row, and tells the view exactly what
+// changes, before and after each change is made.
 class EntryTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -18,10 +19,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    void insertFirst(const EntryView& entry);
-    void setRow(std::size_t row, const EntryView& entry);
-    void deleteRow(std::size_t row);
-    void sortByColumn(EntryField column);
+    void beginChange(const RowChange& change);
+    void endChange(const RowChange& change);
 
 private:
     EntryTable& table_;

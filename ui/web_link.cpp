@@ -7,5 +7,5 @@
 
 void openWebAddress(const std::string& address)
 {
-    QDesktopServices::openUrl(QUrl(editText(address)));
+    QDesktopServices::openUrl(QUrl(QString::fromStdU16String(editText(address))));
 }

@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 Entry named(const char* name, const char* notes = "")
@@ -12,6 +14,21 @@ Entry named(const char* name, const char* notes = "")
     entry[EntryField::Name] = name;
     entry[EntryField::Notes] = notes;
     return entry;
+}
+
+// Changes the table as the window's commands do, telling the model before and after.
+void change(EntryTableModel& model, RowChange::Kind kind, std::size_t first, std::size_t count,
+            const std::function<void()>& changeTable)
+{
+    const RowChange rows{kind, first, count};
+    model.beginChange(rows);
+    changeTable();
+    model.endChange(rows);
+}
+
+void insertFirst(EntryTableModel& model, EntryTable& table, const Entry& entry)
+{
+    change(model, RowChange::Kind::Inserted, 0, 1, [&] { table.insertFirst(entry); });
 }
 
 QString cell(const EntryTableModel& model, int row, EntryField column)
@@ -39,13 +56,11 @@ void EntryTableModelTest::changesKeepTheModelConsistent()
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
 
-    model.insertFirst(named("a"));
-    model.insertFirst(named("b"));
-    model.insertFirst(named("c"));
-    model.setRow(1, named("B"));
-    model.setRow(7, named("none"));
-    model.deleteRow(0);
-    model.deleteRow(5);
+    insertFirst(model, table, named("a"));
+    insertFirst(model, table, named("b"));
+    insertFirst(model, table, named("c"));
+    change(model, RowChange::Kind::Changed, 1, 1, [&] { table.setRow(1, named("B")); });
+    change(model, RowChange::Kind::Removed, 0, 1, [&] { table.deleteRow(0); });
 
     QCOMPARE(inserted.count(), 3);
     QCOMPARE(inserted.at(0).at(1).toInt(), 0);
@@ -63,12 +78,12 @@ void EntryTableModelTest::sortKeepsPositions()
     EntryTableModel model(table);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     for (const char* name : {"c", "a", "b"})
-        model.insertFirst(named(name));  // rows b, a, c
+        insertFirst(model, table, named(name));  // rows b, a, c
     const QPersistentModelIndex second = model.index(1, 0);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     QSignalSpy moved(&model, &QAbstractItemModel::layoutChanged);
 
-    model.sortByColumn(EntryField::Name);
+    change(model, RowChange::Kind::Changed, 0, 3, [&] { table.sortByColumn(EntryField::Name); });
 
     QCOMPARE(changed.count(), 1);
     QCOMPARE(moved.count(), 0);
@@ -81,7 +96,7 @@ void EntryTableModelTest::cellsAreOneLineAndLeftAligned()
 {
     EntryTable table;
     EntryTableModel model(table);
-    model.insertFirst(named("n", "one\r\ntwo\nthree"));
+    insertFirst(model, table, named("n", "one\r\ntwo\nthree"));
     QCOMPARE(cell(model, 0, EntryField::Notes), QStringLiteral("one\u21b5two\u21b5three"));
     const int alignment = model.index(0, 0).data(Qt::TextAlignmentRole).toInt();
     QCOMPARE(alignment & Qt::AlignHorizontal_Mask, int(Qt::AlignLeft));

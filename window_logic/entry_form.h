@@ -1,25 +1,21 @@
 #pragma once
 
 #include "entry.h"
+#include "form_fields.h"
 
-#include <QHash>
-#include <QString>
-
-#include <array>
 #include <bitset>
 #include <cstddef>
 
-class QLineEdit;
-class QPlainTextEdit;
-class QWidget;
-
-// The window's six current-entry strings and the count, bound to the edit fields.
+// The window's six current-entry strings and the count, exchanged with its edit fields.
 class EntryForm {
 public:
-    explicit EntryForm(const QHash<int, QWidget*>& controls);
+    explicit EntryForm(FormFields& fields) : fields_(fields) {}
 
     Entry& strings() { return strings_; }
     void setCount(std::size_t count) { count_ = count; }
+
+    // The user (or showForm) changed the field's text.
+    void fieldEdited(EntryField field) { edited_[static_cast<std::size_t>(field)] = true; }
 
     void readForm();   // edit fields into the strings
     void showForm();   // strings and count into the fields
@@ -31,13 +27,9 @@ public:
     void releaseDisplay();
 
 private:
-    QString fieldText(std::size_t field) const;
-
-    std::array<QLineEdit*, kEntryFieldCount - 1> lineEdits_{};
-    QPlainTextEdit* notesEdit_ = nullptr;
-    QLineEdit* countEdit_ = nullptr;
+    FormFields& fields_;
     Entry strings_;
-    std::bitset<kEntryFieldCount> changed_;  // the fields whose text changed since last shown
+    std::bitset<kEntryFieldCount> edited_;  // the fields whose text changed since last shown
     std::size_t count_ = 0;
     bool holding_ = false;
     bool stale_ = false;

@@ -57,8 +57,11 @@ bool isAsciiRow(const EntryView& entry)
 
 }  // namespace
 
-ColumnWidths::ColumnWidths(const EntryTable& table, const QFont& font, int padding)
-    : table_(table), metrics_(font), padding_(padding), characterWidths_(kCodeUnits, -1.0F)
+ColumnWidths::ColumnWidths(const EntryTable& table, const TextMeasure& measure)
+    : table_(table),
+      measure_(measure),
+      padding_(measure.cellPadding()),
+      characterWidths_(kCodeUnits, -1.0F)
 {
     const auto units = [this](char16_t character) {
         return static_cast<std::int64_t>(std::ceil(characterWidth(character) * kUnitsPerPixel));
@@ -124,8 +127,7 @@ int ColumnWidths::widest(EntryField column)
 
 int ColumnWidths::cellWidth(EntryField field, std::string_view bytes) const
 {
-    return static_cast<int>(std::ceil(metrics_.horizontalAdvance(cellText(field, bytes))))
-        + padding_;
+    return static_cast<int>(std::ceil(measure_.textWidth(cellText(field, bytes)))) + padding_;
 }
 
 // Laying out a text costs far more than adding up the widths of its characters, and without
@@ -188,13 +190,13 @@ std::int64_t ColumnWidths::unitsOf(EntryField field, std::string_view bytes) con
     return sums[0] + sums[1] + sums[2] + sums[3];
 }
 
-bool ColumnWidths::mayBeWider(const QString& text, int width) const
+bool ColumnWidths::mayBeWider(std::u16string_view text, int width) const
 {
-    qreal sum = padding_ + 1.0;
-    for (const QChar character : text) {
-        if (character.isSurrogate() || character == u'\t')
+    double sum = padding_ + 1.0;
+    for (const char16_t character : text) {
+        if ((character & 0xF800) == 0xD800 || character == u'\t')
             return true;
-        sum += characterWidth(character.unicode());
+        sum += characterWidth(character);
         if (sum > width)
             return true;
     }
@@ -205,7 +207,7 @@ float ColumnWidths::characterWidth(char16_t character) const
 {
     float& known = characterWidths_[character];
     if (known < 0)
-        known = static_cast<float>(metrics_.horizontalAdvance(QChar(character)));
+        known = static_cast<float>(measure_.characterWidth(character));
     return known;
 }
 

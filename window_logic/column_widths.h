@@ -2,8 +2,7 @@
 
 #include "entry.h"
 #include "entry_table.h"
-
-#include <QFontMetricsF>
+#include "text_measure.h"
 
 #include <array>
 #include <bitset>
@@ -12,14 +11,11 @@
 #include <string_view>
 #include <vector>
 
-class QString;
-
 // The width of the widest cell text of each column, as the table's cells measure it, kept
 // up to date record by record so that fitting the columns never rescans the table on loading.
 class ColumnWidths {
 public:
-    // font: the cells' font, without kerning; padding: what a cell adds to its text's width.
-    ColumnWidths(const EntryTable& table, const QFont& font, int padding);
+    ColumnWidths(const EntryTable& table, const TextMeasure& measure);
 
     void add(const EntryView& entry);
     // Call before the entry leaves the table; a column that loses its widest text is measured
@@ -31,7 +27,7 @@ private:
     void measureCell(std::size_t column, std::string_view bytes, bool knownAscii);
     int cellWidth(EntryField field, std::string_view bytes) const;
     bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
-    bool mayBeWider(const QString& text, int width) const;
+    bool mayBeWider(std::u16string_view text, int width) const;
     std::int64_t roomOf(int width) const;
     std::int64_t unitsOf(EntryField field, std::string_view bytes) const;
     float characterWidth(char16_t character) const;
@@ -39,7 +35,7 @@ private:
     void setWidest(std::size_t column, int width);
 
     const EntryTable& table_;
-    QFontMetricsF metrics_;
+    const TextMeasure& measure_;
     int padding_;
     std::array<int, kEntryFieldCount> widest_{};
     // Per column, the length up to which a text of ASCII bytes is never wider than the widest.

@@ -1,0 +1,185 @@
+#include "field_text.h"
+
+#include "windows_1252.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+
+bool isHighSurrogate(char16_t unit)
+{
+    return (unit & 0xFC00) == 0xD800;
+}
+
+bool isLowSurrogate(char16_t unit)
+{
+    return (unit & 0xFC00) == 0xDC00;
+}
+
+// Writes the UTF-16 of valid UTF-8 bytes, a byte order mark kept as a character so that an edit
+// gives it back; returns the end of what was written. Runs of ASCII go eight bytes at a time.
+char16_t* decodeUtf8(std::string_view bytes, char16_t* out)
+{
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t at = 0;
+    while (at < size) {
+        if (std::uint64_t eight = 0; at + 8 <= size) {
+            std::memcpy(&eight, text + at, 8);
+            if ((eight & kHighBits) == 0) {
+                for (std::size_t i = 0; i < 8; ++i)
+                    out[i] = text[at + i];
+                at += 8;
+                out += 8;
+                continue;
+            }
+        }
+        const char32_t lead = text[at];
+        const auto next = [&](std::size_t i) { return char32_t{text[at + i]} & 0x3F; };
+        if (lead < 0x80) {
+            *out++ = static_cast<char16_t>(lead);
+            at += 1;
+        } else if (lead < 0xE0) {
+            *out++ = static_cast<char16_t>((lead & 0x1F) << 6 | next(1));
+            at += 2;
+        } else if (lead < 0xF0) {
+            *out++ = static_cast<char16_t>((lead & 0x0F) << 12 | next(1) << 6 | next(2));
+            at += 3;
+        } else {
+            const char32_t code =
+                ((lead & 0x07) << 18 | next(1) << 12 | next(2) << 6 | next(3)) - 0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+            at += 4;
+        }
+    }
+    return out;
+}
+
+// Appends the text of bytes shown in UTF-8 or, where utf8 is false, in Windows-1252.
+void appendDecoded(std::u16string& text, std::string_view bytes, bool utf8)
+{
+    const std::size_t start = text.size();
+    text.resize(start + bytes.size());  // never more code units than bytes
+    char16_t* const out = text.data() + start;
+    if (!utf8) {
+        fromWindows1252(bytes, out);
+        return;
+    }
+    text.resize(static_cast<std::size_t>(decodeUtf8(bytes, out) - text.data()));
+}
+
+// A code unit of a broken surrogate pair becomes '?', as the toolkit's own conversion makes it.
+void appendUtf8(std::string& bytes, std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code < 0x80) {
+            bytes.push_back(static_cast<char>(code));
+            continue;
+        }
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i])) {
+            bytes.push_back('?');
+            continue;
+        }
+        const auto byte = [](char32_t value) { return static_cast<char>(value); };
+        if (code < 0x800) {
+            bytes.push_back(byte(0xC0 | code >> 6));
+        } else if (code < 0x10000) {
+            bytes.push_back(byte(0xE0 | code >> 12));
+            bytes.push_back(byte(0x80 | (code >> 6 & 0x3F)));
+        } else {
+            bytes.push_back(byte(0xF0 | code >> 18));
+            bytes.push_back(byte(0x80 | (code >> 12 & 0x3F)));
+            bytes.push_back(byte(0x80 | (code >> 6 & 0x3F)));
+        }
+        bytes.push_back(byte(0x80 | (code & 0x3F)));
+    }
+}
+
+// Every line break, LF or CR LF, as CR LF; a CR alone stays as it is.
+std::u16string withReturnNewlines(std::u16string_view text)
+{
+    std::u16string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'))
+            lines.push_back(u'\r');
+        lines.push_back(text[i]);
+    }
+    return lines;
+}
+
+}  // namespace
+
+// Each over-long line is decoded from its beginning only, so that a huge value costs no more
+// than its first bytes.
+std::u16string editText(std::string_view bytes)
+{
+    const bool utf8 = isUtf8(bytes);
+    std::u16string text;
+    if (!hasOverlongLine(bytes)) {
+        appendDecoded(text, bytes, utf8);
+        return text;
+    }
+    while (!bytes.empty()) {
+        const std::size_t length = lineLength(bytes);
+        appendDecoded(text, beginning(bytes.substr(0, length), kLongestFieldLine), utf8);
+        if (length > kLongestFieldLine)
+            text.push_back(kEllipsis);
+        const std::size_t next = std::min(length + 1, bytes.size());
+        appendDecoded(text, bytes.substr(length, next - length), utf8);  // the line break
+        bytes.remove_prefix(next);
+    }
+    return text;
+}
+
+std::string fieldBytes(EntryField field, std::u16string_view text, std::string_view shownBytes)
+{
+    std::u16string lines;
+    if (field == EntryField::Notes) {
+        lines = withReturnNewlines(text);
+        text = lines;
+    }
+    if (!isUtf8(shownBytes)) {
+        if (std::optional<std::string> bytes = toWindows1252(text))
+            return *std::move(bytes);
+    }
+    std::string bytes;
+    bytes.reserve(text.size());
+    appendUtf8(bytes, text);
+    return bytes;
+}
+
+// The shown part is decoded as the whole value is, so that the cell agrees with the field.
+std::u16string cellText(EntryField field, std::string_view bytes)
+{
+    const std::string_view shown = cellBytes(bytes);
+    std::u16string text;
+    appendDecoded(text, shown, isUtf8(bytes));
+    if (field == EntryField::Notes) {
+        std::size_t kept = 0;
+        bool afterReturn = false;
+        for (const char16_t unit : text) {
+            if (!(unit == u'\n' && afterReturn))  // the LF of a CR LF is shown with its CR
+                text[kept++] = unit == u'\r' || unit == u'\n' ? kReturnSign : unit;
+            afterReturn = unit == u'\r';
+        }
+        text.resize(kept);
+    }
+    const auto characters = static_cast<std::size_t>(kCellCharacters);
+    if (text.size() > characters || shown.size() < bytes.size()) {
+        std::size_t kept = std::min(text.size(), characters);
+        if (kept > 0 && isHighSurrogate(text[kept - 1]))
+            --kept;
+        text.resize(kept);
+        text.push_back(kEllipsis);
+    }
+    return text;
+}
