@@ -112,11 +112,12 @@ std::u16string CTrackerDlg::fieldText(EntryField field) const
     return text.toStdU16String();
 }
 
-void CTrackerDlg::setFieldText(EntryField field, std::u16string_view text, bool editable)
+void CTrackerDlg::setFieldText(EntryField field, std::size_t room, const TextWriter& write,
+                               bool editable)
 {
     const auto index = static_cast<std::size_t>(field);
-    const QString shown(reinterpret_cast<const QChar*>(text.data()),
-                        static_cast<qsizetype>(text.size()));
+    QString shown(static_cast<qsizetype>(room), Qt::Uninitialized);
+    shown.truncate(static_cast<qsizetype>(write(reinterpret_cast<char16_t*>(shown.data()))));
     if (index < kNotes) {
         lineEdits_[index]->setText(shown);
         lineEdits_[index]->setReadOnly(!editable);

@@ -9,8 +9,11 @@
 // Field texts and cell texts as a window shows them, in UTF-16, made by the rule of
 // field_bytes.h. Notes hold their line breaks as CR LF.
 
-// The text an edit field shows for a field's bytes, over-long lines shortened.
+// The text an edit field shows for a field's bytes, over-long lines shortened. It has no more
+// code units than the bytes have bytes.
 std::u16string editText(std::string_view bytes);
+// The same text written to out, which has room for bytes.size() code units; returns its length.
+std::size_t writeEditText(std::string_view bytes, char16_t* out);
 // The bytes of an edit field's text, which replaced the text of shownBytes: in Windows-1252
 // where shownBytes were shown in it and every character has a byte there, else in UTF-8. Line
 // breaks in Notes, LF or CR LF, become CR LF.
