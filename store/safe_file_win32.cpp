@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <random>
 
-// What ReplaceFileW keeps of the old file (its security descriptor, its attributes, its other
-// streams) is all that a save keeps: Windows has no owner or group to hand on apart from the
-// security descriptor, and a file with several names keeps the old list under the others, as
-// any program's save there leaves it. No save writes into the old file itself: where no
-// temporary file can be made beside it, the save fails and the file stays as it was.
+// What ReplaceFileW keeps of the old file (its DACL, attributes, creation time and other
+// streams among them) is all that a save keeps: the owner, group and ACL steps of the POSIX
+// side have no counterpart here, and a file with several names keeps the old list under its
+// other names. No save writes into the old file itself: where no temporary file can be made
+// beside it, the save fails and the file stays as it was.
 
 namespace {
 
