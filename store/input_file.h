@@ -20,7 +20,7 @@ public:
         Unreadable,  // a file that is there but cannot be opened or examined
     };
 
-    // A missing file is created empty, owner-only, where createIfMissing says so.
+    // A missing file is created empty (owner-only on POSIX) where createIfMissing says so.
     InputFile(const std::filesystem::path& path, bool createIfMissing);
     ~InputFile();
     InputFile(const InputFile&) = delete;

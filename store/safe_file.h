@@ -14,7 +14,8 @@
 // ACL that cannot be kept, a file with several names) the complete content is written into the
 // old file itself. Anything but a regular file the user may write is refused, and so is another
 // user's file in a shared directory. An uncommitted temporary file is removed when the SafeFile
-// goes away.
+// goes away. On Windows ReplaceFileW puts the file in place, keeping the old one's security
+// descriptor and attributes, and a save that can make no temporary file fails.
 class SafeFile {
 public:
     explicit SafeFile(std::filesystem::path target);

@@ -1,20 +1,8 @@
 #include "temporary_directory.h"
 
-#include <stdexcept>
-#include <string>
 #include <system_error>
 
-#include <stdlib.h>
-
 namespace fs = std::filesystem;
-
-TemporaryDirectory::TemporaryDirectory()
-{
-    std::string pattern = (fs::temp_directory_path() / "nimbrel-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary directory");
-    path_ = pattern;
-}
 
 TemporaryDirectory::~TemporaryDirectory()
 {
