@@ -9,7 +9,10 @@ inline constexpr int IDM_ABOUTBOX = 16;  // system menu command
 inline constexpr int IDS_ABOUTBOX = 101;  // string table
 
 inline constexpr int IDC_STATIC = -1;
+// The system's headers on Windows define IDOK, with the same value.
+#ifndef IDOK
 inline constexpr int IDOK = 1;
+#endif
 inline constexpr int IDC_ENTRY_LIST = 1000;
 inline constexpr int IDC_NAME = 1001;
 inline constexpr int IDC_USERNAME = 1002;
