@@ -76,12 +76,12 @@ point_at() {
     point_y=$((Y + $2 * HEIGHT / 210))
 }
 
-# Press, move and release of the left button in the middle of a control of the window's
-# template.
+# Press, move and release of the left button in the middle of a control of the main window's
+# template (the file's first control of that id; the About box's follow).
 click() {
     local rect left top width height
     rect=$(grep -oE "\{$1, ControlKind::[A-Za-z]+, [0-9]+, [0-9]+, [0-9]+, [0-9]+" "$templates" |
-           grep -oE '[0-9]+, [0-9]+, [0-9]+, [0-9]+$' | tr -d ,)
+           head -n1 | grep -oE '[0-9]+, [0-9]+, [0-9]+, [0-9]+$' | tr -d ,)
     read -r left top width height <<<"$rect"
     point_at $((left + width / 2)) $((top + height / 2))
     xdotool mousemove "$point_x" "$point_y" mousedown 1 \
