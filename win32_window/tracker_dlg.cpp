@@ -269,15 +269,25 @@ void CTrackerDlg::rowsChanging(const RowChange& change)
 void CTrackerDlg::rowsChanged(const RowChange& change)
 {
     if (change.kind == RowChange::Kind::Changed) {
-        if (change.count > 0)
-            ListView_RedrawItems(list_, static_cast<int>(change.first),
-                                 static_cast<int>(change.first + change.count - 1));
+        redrawShownRows(change.first, change.first + change.count);
         return;
     }
     ListView_SetItemCountEx(list_, static_cast<int>(table_.count()), LVSICF_NOSCROLL);
     if (change.kind == RowChange::Kind::Inserted)
         selectMarkedRow();
     InvalidateRect(list_, nullptr, TRUE);
+}
+
+// Only the rows on the screen: the list marks each row it is asked to redraw, and a sort
+// changes every row of a table that may hold millions.
+void CTrackerDlg::redrawShownRows(std::size_t first, std::size_t end)
+{
+    const auto top = static_cast<std::size_t>(ListView_GetTopIndex(list_));
+    const std::size_t shownEnd = top + static_cast<std::size_t>(ListView_GetCountPerPage(list_)) + 1;
+    first = std::max(first, top);
+    end = std::min({end, shownEnd, table_.count()});
+    if (first < end)
+        ListView_RedrawItems(list_, static_cast<int>(first), static_cast<int>(end - 1));
 }
 
 void CTrackerDlg::selectMarkedRow()

@@ -36,6 +36,7 @@ private:
     void notify(const NMHDR& header);
     void giveCellText(NMLVDISPINFOW& request);
     bool paintMinimised();
+    void redrawShownRows(std::size_t first, std::size_t end);
     void selectMarkedRow();
     HWND control(int id) const { return GetDlgItem(window_, id); }
 
