@@ -110,13 +110,15 @@ void CTrackerDlg::initialise()
 
     list_ = control(IDC_ENTRY_LIST);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+    measure_ = std::make_unique<ListTextMeasure>(list_);
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
         LVCOLUMNW heading{};
         heading.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
         heading.fmt = LVCFMT_LEFT;
         heading.pszText = const_cast<wchar_t*>(kHeadings[column]);
         heading.iSubItem = static_cast<int>(column);
-        headingWidths_[column] = ListView_GetStringWidth(list_, kHeadings[column]) + 12;
+        headingWidths_[column] =
+            ListView_GetStringWidth(list_, kHeadings[column]) + measure_->cellPadding();
         heading.cx = headingWidths_[column];
         ListView_InsertColumn(list_, static_cast<int>(column), &heading);
     }
@@ -124,7 +126,6 @@ void CTrackerDlg::initialise()
     for (std::size_t field = 0; field < kEntryFieldCount; ++field)
         SendMessageW(control(fieldId(static_cast<EntryField>(field))), EM_SETLIMITTEXT, 0, 0);
 
-    measure_ = std::make_unique<ListTextMeasure>(list_);
     TrackerWindow& window = *this;
     commands_ = std::make_unique<TrackerCommands>(load_, window, *measure_);
     commands_->initialise();

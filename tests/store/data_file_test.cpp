@@ -1,6 +1,7 @@
 #include "data_file.h"
 #include "data_file_load.h"
 
+#include "file_bytes.h"
 #include "store_test_support.h"
 #include "temporary_directory.h"
 
@@ -9,8 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <string>
 #include <thread>
@@ -71,18 +70,6 @@ void operator delete[](void* memory, std::size_t) noexcept
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string record(std::string_view name)
 {

@@ -3,13 +3,12 @@
 // write time back is seen, and only abandoned temporary files are removed.
 #include "data_file.h"
 
+#include "file_bytes.h"
 #include "store_test_support.h"
 #include "temporary_directory.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 #include <windows.h>
 #include <aclapi.h>
@@ -23,18 +22,6 @@ const std::string kOldBytes =
     "CREATOR=Nimbrel 1.0\r\nNAME=Old\r\nUSERNAME=\r\nPASSWORD=\r\nURL=\r\nOTHER=\r\nNOTES=\r\n";
 const std::string kNewBytes =
     "CREATOR=Nimbrel 1.0\r\nNAME=New\r\nUSERNAME=\r\nPASSWORD=\r\nURL=\r\nOTHER=\r\nNOTES=\r\n";
-
-std::string fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // The DACL of a file as SDDL; empty where it cannot be read.
 std::wstring daclOf(const fs::path& path)
