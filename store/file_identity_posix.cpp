@@ -1,4 +1,4 @@
-#include "file_descriptor.h"
+#include "file_descriptor_posix.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "file_handle.h"
+#include "file_handle_win32.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "file_place.h"
+#include "file_place_posix.h"
 
 #include <algorithm>
 #include <cerrno>

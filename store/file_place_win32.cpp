@@ -1,4 +1,6 @@
-#include "file_handle.h"
+#include "file_place_win32.h"
+
+#include "file_handle_win32.h"
 
 #include <vector>
 

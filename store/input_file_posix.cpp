@@ -1,7 +1,7 @@
 #include "input_file.h"
 
-#include "file_descriptor.h"
-#include "file_place.h"
+#include "file_descriptor_posix.h"
+#include "file_place_posix.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,6 +1,7 @@
 #include "input_file.h"
 
-#include "file_handle.h"
+#include "file_handle_win32.h"
+#include "file_place_win32.h"
 
 #include <chrono>
 #include <thread>

@@ -1,6 +1,7 @@
 #include "safe_file.h"
 
-#include "file_handle.h"
+#include "file_handle_win32.h"
+#include "file_place_win32.h"
 
 #include <algorithm>
 #include <random>

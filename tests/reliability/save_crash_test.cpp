@@ -1,7 +1,7 @@
 // A save killed at any moment leaves either the complete old file or the complete new one, and
 // no copy of the passwords stays behind: not the temporary file, not a core dump.
 #include "data_file.h"
-#include "file_descriptor.h"
+#include "file_descriptor_posix.h"
 #include "save_test_support.h"
 #include "temporary_directory.h"
 

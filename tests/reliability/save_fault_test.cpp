@@ -4,7 +4,7 @@
 // size limit, a read-only mount, a small tmpfs. What is not a data file neither holds up nor
 // ends a load, which keeps the records read before it stopped and reports the stop.
 #include "data_file.h"
-#include "file_descriptor.h"
+#include "file_descriptor_posix.h"
 #include "save_test_support.h"
 #include "store_test_support.h"
 #include "temporary_directory.h"

@@ -3,13 +3,11 @@
 #include "data_file_load.h"
 #include "minimised_icon_painter.h"
 #include "program_icon.h"
-#include "socket_layer.h"
 #include "system_menu.h"
 #include "termination_signals.h"
 #include "tracker_dlg.h"
 
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include <utility>
 
@@ -29,14 +27,6 @@ int CTrackerApp::run()
 
 int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
 {
-    if (!startSocketLayer()) {
-        QMessageBox failure(QMessageBox::Warning, applicationName(),
-                            QStringLiteral("Windows sockets initialization failed."),
-                            QMessageBox::Ok);
-        failure.exec();
-        return 1;
-    }
-
     // TERM, INT and HUP end the program as Cancel does, without saving; they are taken
     // between events, so never while a save is writing.
     TerminationSignals termination;

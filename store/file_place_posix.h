@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_descriptor.h"
+#include "file_descriptor_posix.h"
 
 #include <filesystem>
 #include <optional>

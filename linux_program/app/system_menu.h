@@ -6,9 +6,8 @@
 
 class QDialog;
 
-// The main window's system menu with the About item. On Windows it is the window's own system
-// menu; elsewhere the window manager owns that menu, so a menu of the window's own stands in
-// for it: "Close", a separator and the About item, opened by Alt+Space and by a right click on
+// The main window's menu with the About item. The window manager owns the real system menu, so
+// a menu of the window's own stands in for it: "Close", a separator and the About item, opened by Alt+Space and by a right click on
 // the window's background.
 class SystemMenu : public QObject {
     Q_OBJECT

@@ -2,15 +2,13 @@
 
 #include "file_identity.h"
 
-#include <filesystem>
 #include <optional>
-#include <string>
 #include <utility>
 
 #include <windows.h>
 
 // An open file handle that is closed when the object goes away. For the Windows side of the
-// store only, as file_descriptor.h is for the POSIX side.
+// store only, as file_descriptor_posix.h is for the POSIX side.
 class FileHandle {
 public:
     FileHandle() = default;
@@ -42,8 +40,3 @@ inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 
 // The identity of an open file; none if it cannot be had.
 std::optional<FileIdentity> identityOf(HANDLE file);
-
-// The full path where a path leads: that of the file itself where one is there (links and
-// junctions followed, so that a save replaces the file and not the link), else the path made
-// full. None where it cannot be made full.
-std::optional<std::wstring> placeOf(const std::filesystem::path& path);
