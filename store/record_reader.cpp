@@ -96,6 +96,9 @@ void RecordReader::finish()
 void RecordReader::processLine(std::string_view line)
 {
     const bool firstLine = std::exchange(atFirstLine_, false);
+    // Editors that save UTF-8 may put a byte-order mark at the start; it is no part of a key.
+    if (firstLine && line.starts_with("\xEF\xBB\xBF"))
+        line.remove_prefix(3);
     // A text-mode read turns the CR LF at the end into LF, and the line end then goes with one
     // CR left before it: a line ending CR CR LF loses both.
     for (int lineEndCr = 0; lineEndCr < 2 && line.ends_with('\r'); ++lineEndCr)

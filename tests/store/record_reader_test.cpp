@@ -66,6 +66,9 @@ const ReadCase kReadCases[] = {
      {entryOf(" A \t", "", "p \t ", "", "a\rb\r", " ")}},
     {"a line end takes at most two CRs with it", "NAME=A\r\r\nURL=u\r\r\n",
      {entryOf("A", "", "", "u")}},
+    {"a byte-order mark before the first line is nothing",
+     "\xEF\xBB\xBFNAME=A\nNAME=\xEF\xBB\xBF\n\xEF\xBB\xBFNAME=B\n",
+     {entryOf("\xEF\xBB\xBF"), entryOf("A")}},
     {"0x1A and NUL are ordinary bytes", "NAME=a\x1A\0b\nUSERNAME=\0\nURL=\x1A\nOTHER=x\n"s,
      {entryOf("a\x1A\0b"s, "\0"s, "", "\x1A", "x")}},
 };
