@@ -1,6 +1,7 @@
 #include "data_file.h"
 #include "data_file_load.h"
 
+#include "failing_allocation.h"
 #include "file_bytes.h"
 #include "store_test_support.h"
 #include "temporary_directory.h"
@@ -8,64 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <thread>
-
-// While armed, every allocation through operator new on another thread than the arming one
-// fails, as when memory runs out at the very start of a load on a thread of its own.
-std::atomic<std::thread::id> allocationsFailOffThread{};
-
-void* operator new(std::size_t size)
-{
-    const std::thread::id armedBy = allocationsFailOffThread.load();
-    if (armedBy != std::thread::id() && armedBy != std::this_thread::get_id())
-        throw std::bad_alloc();
-    if (void* memory = std::malloc(size > 0 ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try {
-        return operator new(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept
-{
-    return operator new(size, nothrow);
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
 
 namespace {
 
