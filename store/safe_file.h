@@ -31,8 +31,8 @@ public:
     // The file as commit() left it: replaced, or, after a failed write in place, damaged.
     const std::optional<FileIdentity>& committed() const;
 
-    // Removes the temporary files of killed saves to this file: those the user owns and no
-    // running save holds.
+    // Removes the temporary files of killed saves to this file: those that bear a save's name
+    // and its mark of an unfinished file, that the user owns and that no running save holds.
     static void removeAbandoned(const std::filesystem::path& target);
 
 private:
