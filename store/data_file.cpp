@@ -118,11 +118,12 @@ bool DataFile::save()
     return saved;
 }
 
-// A file that is gone holds nothing that a save could lose.
+// A file that was never there holds nothing that a save could lose; one that another program
+// removed since it was read counts as changed.
 bool DataFile::mayReplace(const SafeFile& file)
 {
     if (!file.existing())
-        return true;
+        return !known_ || client_->confirmReplace(ReplaceReason::ChangedSinceLoad);
     if (known_ && (*file.existing() != *known_ || !stillHoldsKnownContent()))
         return client_->confirmReplace(ReplaceReason::ChangedSinceLoad);
     return !notReadCompletely_ || client_->confirmReplace(ReplaceReason::NotReadCompletely);

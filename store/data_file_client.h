@@ -5,7 +5,7 @@
 
 // Why a save asks before it replaces the data file.
 enum class ReplaceReason {
-    ChangedSinceLoad,   // another program replaced or rewrote the file since it was read
+    ChangedSinceLoad,   // another program replaced, rewrote or removed the file since it was read
     NotReadCompletely,  // the load stopped early, or found no record in a file that has bytes
 };
 

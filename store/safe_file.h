@@ -14,8 +14,9 @@
 // ACL that cannot be kept, a file with several names) the complete content is written into the
 // old file itself. Anything but a regular file the user may write is refused, and so is another
 // user's file in a shared directory. An uncommitted temporary file is removed when the SafeFile
-// goes away. On Windows ReplaceFileW puts the file in place, keeping the old one's security
-// descriptor and attributes, and a save that can make no temporary file fails.
+// goes away. On Windows the complete file gets the old one's DACL, attributes and creation time
+// and is renamed over it through its own handle; a file that another program holds for a
+// moment is waited for, for about a second.
 class SafeFile {
 public:
     explicit SafeFile(std::filesystem::path target);
@@ -31,8 +32,9 @@ public:
     // The file as commit() left it: replaced, or, after a failed write in place, damaged.
     const std::optional<FileIdentity>& committed() const;
 
-    // Removes the temporary files of killed saves to this file: those the user owns and no
-    // running save holds.
+    // Removes the temporary files of killed saves to this file: those that bear a save's name
+    // and its mark of an unfinished file, that the user owns and that no running save holds. On
+    // Windows a complete one where the file is missing is put in its place instead.
     static void removeAbandoned(const std::filesystem::path& target);
 
 private:

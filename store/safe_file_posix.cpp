@@ -20,12 +20,18 @@ namespace fs = std::filesystem;
 constexpr const char* kAccessAcl = "system.posix_acl_access";
 constexpr std::string_view kNameLetters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t kRandomLetters = 6;
+constexpr std::size_t kRandomLetters = 16;
+// An unfinished temporary file carries the sticky bit from its creation until commit() takes it
+// away: nothing else gives a regular file that bit, and the start-up clean-up removes no file
+// without it, so that a copy the user keeps under a name like this one's is never taken for a
+// killed save's.
+constexpr mode_t kUnfinishedMode = S_ISVTX | 0600;
 
-// The name a save gives its temporary file: ".nimbrel.nbd.XXXXXX" for "nimbrel.nbd".
+// The name a save gives its temporary file: ".nimbrel.nbd.nimbrel-save-" and 16 letters or
+// digits for "nimbrel.nbd".
 std::string temporaryPrefix(const FilePlace& place)
 {
-    return '.' + place.name() + '.';
+    return '.' + place.name() + ".nimbrel-save-";
 }
 
 bool isTemporaryName(std::string_view name, const std::string& prefix)
@@ -69,7 +75,8 @@ FileDescriptor createNewFile(int directory, const std::string& prefix, std::stri
         for (std::size_t i = 0; i < kRandomLetters; ++i)
             name += kNameLetters[letter(random)];
         FileDescriptor file(::openat(directory, name.c_str(),
-                                     O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+                                     O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                     kUnfinishedMode));
         if (file || errno != EEXIST) {
             if (!file)
                 name.clear();
@@ -243,14 +250,14 @@ int SafeFile::State::createTemporary(const struct stat* old)
         }
     }
     // The file stays owner-only until it is complete, whatever the umask or the ACLs.
-    if (::fchmod(temporary_.get(), 0600) != 0)
+    if (::fchmod(temporary_.get(), kUnfinishedMode) != 0)
         return errno;
     if (!old)
         return 0;
     if (const int error = copyAccessAcl(existingFile_.get(), temporary_.get()))
         return error;
     mode_ = old->st_mode & 0777;  // never setuid, setgid or sticky
-    if (::fchmod(temporary_.get(), 0600) != 0)
+    if (::fchmod(temporary_.get(), kUnfinishedMode) != 0)
         return errno;
     if (created.st_uid == old->st_uid && created.st_gid == old->st_gid)
         return 0;
@@ -292,21 +299,22 @@ bool SafeFile::State::commit()
 {
     if (inPlace_)
         return commitInPlace();
-    // Only the complete file goes to its owner and group, and only then gets its mode.
-    if (!temporary_
-        || (owner_ && ::fchown(temporary_.get(), owner_->first, owner_->second) != 0)
-        || ::fchmod(temporary_.get(), mode_) != 0 || ::fsync(temporary_.get()) != 0) {
-        discard();
-        return false;
-    }
+    // Only the complete file goes to its owner and group, and only then gets its mode, which
+    // ends its mark as unfinished: the rename follows at once, so that a save killed before it
+    // leaves a file that the next start removes.
     const int directory = place_->directory();
-    if (!stillInPlace()
+    if (!temporary_ || ::fsync(temporary_.get()) != 0 || !stillInPlace()
+        || (owner_ && ::fchown(temporary_.get(), owner_->first, owner_->second) != 0)
+        || ::fchmod(temporary_.get(), mode_) != 0
         || ::renameat(directory, temporaryName_.c_str(), directory, place_->name().c_str())
             != 0) {
         discard();
         return false;
     }
     temporaryName_.clear();
+    // The content is on the disk already; a failure here only leaves the owner and mode, which
+    // the file systems' journals keep in order with the rename, less durable.
+    ::fsync(temporary_.get());
     // Taken after the rename, which sets the file's change time.
     committed = identityOf(temporary_.get());
     temporary_.reset();
@@ -370,7 +378,8 @@ void SafeFile::removeAbandoned(const fs::path& target)
             ::openat(directory, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat status {};
         if (file && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)
-            && status.st_uid == ::geteuid() && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0
+            && (status.st_mode & S_ISVTX) && status.st_uid == ::geteuid()
+            && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0
             && sameFile(directory, entry->d_name, status))
             ::unlinkat(directory, entry->d_name, 0);
     }

@@ -2,11 +2,13 @@
 // no copy of the passwords stays behind: not the temporary file, not a core dump.
 #include "data_file.h"
 #include "file_descriptor_posix.h"
+#include "safe_file.h"
 #include "save_test_support.h"
 #include "temporary_directory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -70,6 +72,11 @@ TEST(SaveCrash, KilledAtRandomMomentsLeavesTheOldOrTheNewFile)
     EntryTable tables[2] = {sampleTable(kRows, 21), sampleTable(kRows, 22)};
     const std::string bytes[2] = {fileBytesOf(tables[0]), fileBytesOf(tables[1])};
     writeFile(file, bytes[0]);
+    // The user's own copies, named like a save's unfinished file, are never taken for one.
+    const std::vector<std::string> copies = {".nimbrel.nbd.Copy12",
+                                             ".nimbrel.nbd.nimbrel-save-Ab3dE6Gh9JkL1mNo"};
+    for (const std::string& copy : copies)
+        writeFile(directory.path() / copy, bytes[0]);
 
     // Both contents load; every kill below must leave one of them, byte for byte.
     for (int i = 0; i < 2; ++i) {
@@ -111,11 +118,15 @@ TEST(SaveCrash, KilledAtRandomMomentsLeavesTheOldOrTheNewFile)
             ASSERT_FALSE(run.finished) << "a save that ended on its own left the old file";
             ++beforeRename;
         }
-        for (const std::string& name : hiddenFilesIn(directory.path())) {
-            fs::remove(directory.path() / name);
-            ++temporariesLeft;
-        }
+        // What every start does first.
+        temporariesLeft += static_cast<int>(hiddenFilesIn(directory.path()).size() - copies.size());
+        SafeFile::removeAbandoned(file);
+        std::vector<std::string> left = hiddenFilesIn(directory.path());
+        std::ranges::sort(left);
+        ASSERT_EQ(left, copies) << "after kill " << kill;
     }
+    for (const std::string& copy : copies)
+        EXPECT_EQ(readFile(directory.path() / copy), bytes[0]);
     std::cout << "save of " << kRows << " records (" << bytes[0].size() << " bytes) took "
               << std::chrono::duration_cast<std::chrono::milliseconds>(firstSaveTime).count()
               << " ms; " << kKills << " kills: " << beforeRename << " before the rename, "
@@ -137,12 +148,13 @@ TEST(SaveCrash, ProgramCleansUpCannotDumpAndEndsOnTerm)
 {
     TemporaryDirectory directory;
     fs::permissions(directory.path(), fs::perms(0777));
-    const fs::path abandoned = directory.path() / ".nimbrel.nbd.abc123";
-    const fs::path held = directory.path() / ".nimbrel.nbd.Held01";
-    const fs::path roots = directory.path() / ".nimbrel.nbd.Roots1";
+    const fs::path abandoned = directory.path() / ".nimbrel.nbd.nimbrel-save-abc123DEF456ghi7";
+    const fs::path held = directory.path() / ".nimbrel.nbd.nimbrel-save-Held01Held01Held";
+    const fs::path roots = directory.path() / ".nimbrel.nbd.nimbrel-save-Roots1Roots1Root";
     for (const fs::path& copy : {abandoned, held, roots}) {
         writeFile(copy, "a copy of the list");
         ASSERT_EQ(::chown(copy.c_str(), copy == roots ? 0 : 65534, 0), 0);
+        ASSERT_EQ(::chmod(copy.c_str(), S_ISVTX | 0600), 0);  // as a save marks it until complete
     }
     const FileDescriptor lock(::open(held.c_str(), O_RDONLY | O_CLOEXEC));
     ASSERT_EQ(::flock(lock.get(), LOCK_EX), 0);

@@ -178,8 +178,9 @@ TEST(SavePermissions, OwnerGroupModeAndAclStay)
         EntryTable table = sampleTable(2, 11);
         TemporaryFileWatcher watcher(directory.path());
         ASSERT_TRUE(DataFile(table, file, &watcher).save());
-        // Until it is complete the list is in a file of the saving user's alone.
-        const std::pair<uid_t, mode_t> saver(0, 0600);
+        // Until it is complete the list is in a file of the saving user's alone, marked as a
+        // save's unfinished file.
+        const std::pair<uid_t, mode_t> saver(0, S_ISVTX | 0600);
         EXPECT_EQ(watcher.seen, std::vector(2, saver));
         struct stat status {};
         ASSERT_EQ(::stat(file.c_str(), &status), 0);

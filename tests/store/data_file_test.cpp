@@ -57,6 +57,19 @@ TEST_F(DataFileTest, LoadThenSaveReversesTheRecords)
     EXPECT_EQ(table.count(), 6u);
 }
 
+// A list that another program removed is not put back unasked.
+TEST_F(DataFileTest, FileRemovedSinceTheLoadIsAskedAbout)
+{
+    writeFile(path, kFileABC);
+    RecordingClient client(table);
+    DataFile file(table, path, &client);
+    file.load();
+    fs::remove(path);
+    EXPECT_FALSE(file.save());
+    EXPECT_EQ(client.questions, std::vector{ReplaceReason::ChangedSinceLoad});
+    EXPECT_FALSE(fs::exists(path));
+}
+
 // Rows go over in full batches while the load runs and the rest once it has ended, every row
 // once, in the order read; the table and its file are then the caller's.
 TEST_F(DataFileTest, LoadOnAThreadOfItsOwnHandsOverEveryRowOnce)
