@@ -299,23 +299,24 @@ bool SafeFile::State::commit()
 {
     if (inPlace_)
         return commitInPlace();
-    // Only the complete file goes to its owner and group, and only then gets its mode, which
-    // ends its mark as unfinished: the rename follows at once, so that a save killed before it
-    // leaves a file that the next start removes.
+    // Only the complete file goes to its owner and group. Its mode, which ends its mark as
+    // unfinished, comes only once it is in place, so that whatever moment kills the save, the
+    // file under the temporary name bears the mark by which the next start removes it; a save
+    // killed between the two leaves the list in place, readable by its owner alone.
     const int directory = place_->directory();
     if (!temporary_ || ::fsync(temporary_.get()) != 0 || !stillInPlace()
         || (owner_ && ::fchown(temporary_.get(), owner_->first, owner_->second) != 0)
-        || ::fchmod(temporary_.get(), mode_) != 0
         || ::renameat(directory, temporaryName_.c_str(), directory, place_->name().c_str())
             != 0) {
         discard();
         return false;
     }
     temporaryName_.clear();
-    // The content is on the disk already; a failure here only leaves the owner and mode, which
-    // the file systems' journals keep in order with the rename, less durable.
+    // The list is in place: a failure here only leaves the mode of an unfinished file, or the
+    // mode less durable than the content.
+    ::fchmod(temporary_.get(), mode_);
     ::fsync(temporary_.get());
-    // Taken after the rename, which sets the file's change time.
+    // Taken after the rename and the mode, which set the file's change time.
     committed = identityOf(temporary_.get());
     temporary_.reset();
     syncDirectory(directory);
