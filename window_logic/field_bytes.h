@@ -4,7 +4,7 @@
 #include <string_view>
 
 // How much of a field's bytes the window shows. Bytes are shown as UTF-8 where they are valid
-// UTF-8, else as Windows-1252, the code page of files written on the program's first platform.
+// UTF-8, else in the code page of old files (legacy_code_page.h).
 
 // The most characters a table cell shows of its text; a longer text ends in an ellipsis.
 inline constexpr std::ptrdiff_t kCellCharacters = 256;

@@ -1,6 +1,6 @@
 #include "field_text.h"
 
-#include "windows_1252.h"
+#include "legacy_code_page.h"
 
 #include <algorithm>
 #include <array>
@@ -70,13 +70,13 @@ char16_t* decodeUtf8(std::string_view bytes, char16_t* out)
     return out;
 }
 
-// Writes the text of bytes shown in UTF-8 or, where utf8 is false, in Windows-1252; returns the
-// end of what was written, never more code units than bytes.
+// Writes the text of bytes shown in UTF-8 or, where utf8 is false, in the code page of old
+// files; returns the end of what was written, never more code units than bytes.
 char16_t* decode(std::string_view bytes, bool utf8, char16_t* out)
 {
     if (utf8)
         return decodeUtf8(bytes, out);
-    fromWindows1252(bytes, out);
+    fromCodePage(legacyCodePage(), bytes, out);
     return out + bytes.size();
 }
 
@@ -160,7 +160,7 @@ std::string fieldBytes(EntryField field, std::u16string_view text, std::string_v
         text = lines;
     }
     if (!isUtf8(shownBytes)) {
-        if (std::optional<std::string> bytes = toWindows1252(text))
+        if (std::optional<std::string> bytes = toCodePage(legacyCodePage(), text))
             return *std::move(bytes);
     }
     std::string bytes;

@@ -14,8 +14,8 @@
 std::u16string editText(std::string_view bytes);
 // The same text written to out, which has room for bytes.size() code units; returns its length.
 std::size_t writeEditText(std::string_view bytes, char16_t* out);
-// The bytes of an edit field's text, which replaced the text of shownBytes: in Windows-1252
-// where shownBytes were shown in it and every character has a byte there, else in UTF-8. Line
+// The bytes of an edit field's text, which replaced the text of shownBytes: in the code page of
+// old files where shownBytes were shown in it and every character has a byte there, else in UTF-8. Line
 // breaks in Notes, LF or CR LF, become CR LF.
 std::string fieldBytes(EntryField field, std::u16string_view text, std::string_view shownBytes);
 // The text of a table cell: one line, line breaks shown as a return sign, and no more than

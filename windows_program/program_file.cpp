@@ -1,5 +1,7 @@
 #include "program_file.h"
 
+#include <htmlhelp.h>
+
 #include <filesystem>
 
 namespace {
@@ -15,6 +17,20 @@ std::filesystem::path executablePath()
         }
         path.resize(path.size() * 2);
     }
+}
+
+// HTML Help's entry point, from the viewer's library, which stays loaded for the help windows
+// it opens in this process; null where the library is missing.
+using HtmlHelpFunction = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
+
+HtmlHelpFunction htmlHelp()
+{
+    static const HtmlHelpFunction function = [] {
+        const HMODULE library = LoadLibraryW(L"hhctrl.ocx");
+        const FARPROC found = library ? GetProcAddress(library, "HtmlHelpW") : nullptr;
+        return reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void (*)()>(found));
+    }();
+    return function;
 }
 
 bool modifierHeld()
@@ -33,8 +49,9 @@ void showHelpTopic(HWND window, DWORD topic)
 {
     if (modifierHeld())
         return;
-    const std::wstring helpFile = executablePath().replace_extension(L".HLP").wstring();
-    if (!WinHelpW(window, helpFile.c_str(), HELP_CONTEXT, topic))
+    const std::wstring helpFile = executablePath().replace_extension(L".chm").wstring();
+    const HtmlHelpFunction showHelp = htmlHelp();
+    if (!showHelp || !showHelp(window, helpFile.c_str(), HH_HELP_CONTEXT, topic))
         MessageBoxW(window, L"Failed to launch help.", programName().c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
 }

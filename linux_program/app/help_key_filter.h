@@ -2,10 +2,9 @@
 
 #include <QObject>
 
-// F1, the help request of the main window and the About box. No help viewer that shows topics
-// by number exists here, so the online help page is handed to the desktop with the topic's
-// context number, 0x20000 plus the window's template number, as its fragment. Installed on
-// the application.
+// F1, the help request of the main window and the About box: the window's help page, installed
+// with the program, is handed to the desktop, which opens it in the browser. Installed on the
+// application.
 class HelpKeyFilter : public QObject {
     Q_OBJECT
 

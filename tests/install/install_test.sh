@@ -21,6 +21,8 @@ expected=(
     share/applications/example.nimbrel.Nimbrel.desktop
     share/metainfo/example.nimbrel.Nimbrel.metainfo.xml
     share/icons/hicolor/scalable/apps/nimbrel.svg
+    share/nimbrel/help/main_window.htm
+    share/nimbrel/help/about_box.htm
 )
 for size in 16 32 48 128; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/nimbrel.png")

@@ -16,7 +16,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 for file in usr/bin/nimbrel usr/share/applications/example.nimbrel.Nimbrel.desktop \
     usr/share/metainfo/example.nimbrel.Nimbrel.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/nimbrel.svg \
-    usr/share/icons/hicolor/32x32/apps/nimbrel.png; do
+    usr/share/icons/hicolor/32x32/apps/nimbrel.png usr/share/nimbrel/help/main_window.htm; do
     [[ -f "$work/root/$file" ]] || fail "not in the package: $file"
 done
 grep -q '^MIT License$' "$work/root/usr/share/doc/nimbrel/copyright" 2>/dev/null \

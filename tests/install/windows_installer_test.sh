@@ -23,10 +23,10 @@ fail() { echo "FAILED: $*"; exit 1; }
 "$wineserver" -w
 program="$WINEPREFIX/drive_c/Program Files/Nimbrel"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Nimbrel/Nimbrel.lnk"
-for file in "$program/bin/nimbrel.exe" "$program/LICENSE.txt" "$program/Uninstall.exe" "$shortcut"; do
+for file in "$program/bin/nimbrel.exe" "$program/bin/nimbrel.chm" "$program/LICENSE.txt" "$program/Uninstall.exe" "$shortcut"; do
     [[ -f $file ]] || fail "not installed: $file"
 done
-unexpected=$(cd "$program" && find . -type f | grep -v -x -E '\./(bin/nimbrel\.exe|LICENSE\.txt|Uninstall\.exe)' || true)
+unexpected=$(cd "$program" && find . -type f | grep -v -x -E '\./(bin/nimbrel\.(exe|chm)|LICENSE\.txt|Uninstall\.exe)' || true)
 [[ -z $unexpected ]] || fail "unexpected files installed: $unexpected"
 # The shortcut starts the program in the user's profile folder.
 strings -el "$shortcut" | grep -q -x 'C:\\users\\[^\\]*' || fail "the shortcut does not start in the profile folder"

@@ -54,11 +54,12 @@ fail() {
 
 main_title='^Nimbrel: nimbrel.nbd$'
 window=
+locale=  # the locale of the program's Wine, which gives its code page
 
 # Starts the program in the case's directory and waits for its window; the pointer rests on
 # the window's background, so that the keys go to the window.
 start_program() {
-    (cd "$case_dir" && exec "$wine" "$program" </dev/null >>"$log" 2>&1) &
+    (cd "$case_dir" && exec env ${locale:+LC_ALL=$locale} "$wine" "$program" </dev/null >>"$log" 2>&1) &
     program_pid=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "$main_title" | head -n1)
     [[ -n $window ]] || { fail "the main window did not appear"; return 1; }
@@ -199,6 +200,54 @@ if start_program; then
     # The missing file was created empty at the start, and Esc wrote nothing into it.
     : >"$work/expected"
     expect_file "$work/expected" "the file is not the empty one made at the start"
+fi
+
+# On Russian Windows (code page 1251) a value that is not UTF-8 shows in Cyrillic, and an edit
+# is saved in that code page: "Privet" in Cyrillic, then a typed zhe.
+new_case cyrillic_value_in_the_system_code_page
+record old $'\xCF\xF0\xE8\xE2\xE5\xF2' '' '' '' '' ''
+record new $'\xCF\xF0\xE8\xE2\xE5\xF2\xE6' '' '' '' '' ''
+data_file "$old" >"$case_dir/nimbrel.nbd"
+locale=ru_RU.UTF-8
+if start_program; then
+    point_at 40 136  # the table's first row
+    xdotool mousemove "$point_x" "$point_y" mousedown 1 mouseup 1
+    sleep 0.3
+    click IDC_NAME
+    xdotool key End
+    xdotool type --delay 20 ж
+    import -window root "$work/$case_name.png" 2>/dev/null
+    click IDC_UPDATE
+    click IDOK
+    wait_for_end Quit
+    data_file "$new" >"$work/expected"
+    expect_file "$work/expected" "the edited Cyrillic value was not saved in code page 1251"
+fi
+locale=
+
+# F1 opens the help file's topic of the window that has the focus: a window titled from the
+# help file. Wine's viewer opens none for a topic the file does not map, and draws no page.
+help_title='^Nimbrel Help$'
+new_case f1_opens_the_help_topics
+if start_program; then
+    xdotool key F1
+    help=$(timeout 30 xdotool search --sync --onlyvisible --name "$help_title" | head -n1)
+    if [[ -n $help ]]; then
+        xdotool key --window "$help" alt+F4
+        sleep 1
+    else
+        fail "F1 in the main window opened no help window"
+    fi
+    xdotool key alt+space
+    sleep 0.5
+    xdotool key Up Return
+    if timeout 30 xdotool search --sync --onlyvisible --name '^About Nimbrel$' >/dev/null; then
+        xdotool key F1
+        timeout 30 xdotool search --sync --onlyvisible --name "$help_title" >/dev/null ||
+            fail "F1 in the About box opened no help window"
+    else
+        fail "About Nimbrel... on the system menu showed no About box"
+    fi
 fi
 
 ((failures == 0)) && echo "all cases passed"

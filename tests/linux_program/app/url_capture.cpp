@@ -4,7 +4,8 @@
 
 namespace {
 
-const QStringList kSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp")};
+const QStringList kSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                           QStringLiteral("file")};
 
 }  // namespace
 

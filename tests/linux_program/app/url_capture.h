@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <QUrl>
 
-// Takes the place of the desktop's handler for "http", "https" and "ftp" addresses while it
-// lives, and keeps every address handed over.
+// Takes the place of the desktop's handler for "http", "https", "ftp" and "file" addresses
+// while it lives, and keeps every address handed over.
 class UrlCapture : public QObject {
     Q_OBJECT
 
