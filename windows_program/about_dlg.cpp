@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 
 #include "dialog_memory.h"
+#include "failure_end.h"
 #include "resource.h"
 #include "program_file.h"
 
@@ -36,6 +37,17 @@ void CAboutDlg::run(HWND owner)
 }
 
 INT_PTR CALLBACK CAboutDlg::dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    if (endingAfterFailure())
+        return FALSE;
+    try {
+        return handle(window, message, wParam);
+    } catch (...) {
+        endAfterFailure(window);
+    }
+}
+
+INT_PTR CAboutDlg::handle(HWND window, UINT message, WPARAM wParam)
 {
     switch (message) {
     case WM_INITDIALOG:

@@ -5,6 +5,7 @@
 #include "data_file_load.h"
 #include "dialog_memory.h"
 #include "entry_table.h"
+#include "failure_end.h"
 #include "field_text.h"
 #include "program_file.h"
 #include "resource.h"
@@ -64,7 +65,13 @@ INT_PTR CALLBACK CTrackerDlg::dialogProcedure(HWND window, UINT message, WPARAM 
         dialog->window_ = window;
     }
     auto* dialog = reinterpret_cast<CTrackerDlg*>(GetWindowLongPtrW(window, DWLP_USER));
-    return dialog ? dialog->handle(message, wParam, lParam) : FALSE;
+    if (!dialog || endingAfterFailure())
+        return FALSE;
+    try {
+        return dialog->handle(message, wParam, lParam);
+    } catch (...) {
+        endAfterFailure(window);
+    }
 }
 
 INT_PTR CTrackerDlg::handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -2,11 +2,12 @@
 # Drives the real nimbrel.exe under Wine on a virtual display of its own, as a person would:
 # keys and mouse presses through xdotool, then the data file's bytes. Each case runs in a new
 # directory under WORK_DIR; the Wine prefix is WORK_DIR/wine, made at the first run.
-# Usage: window_test.sh NIMBREL_EXE WORK_DIR DIALOG_TEMPLATES_CPP
+# Usage: window_test.sh NIMBREL_EXE WORK_DIR DIALOG_TEMPLATES_CPP FAILING_ALLOCATION_EXE
 set -uo pipefail
 program=$1
 work=$2
 templates=$3
+failing_program=$4
 
 skip() { echo "skipped: $1"; exit 77; }
 command -v Xvfb >/dev/null || skip "Xvfb is missing"
@@ -55,10 +56,10 @@ fail() {
 main_title='^Nimbrel: nimbrel.nbd$'
 window=
 
-# Starts the program in the case's directory and waits for its window; the pointer rests on
-# the window's background, so that the keys go to the window.
+# Starts the program (or the one given) in the case's directory and waits for its window; the
+# pointer rests on the window's background, so that the keys go to the window.
 start_program() {
-    (cd "$case_dir" && exec "$wine" "$program" </dev/null >>"$log" 2>&1) &
+    (cd "$case_dir" && exec "$wine" "${1:-$program}" </dev/null >>"$log" 2>&1) &
     program_pid=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "$main_title" | head -n1)
     [[ -n $window ]] || { fail "the main window did not appear"; return 1; }
@@ -89,7 +90,8 @@ click() {
     sleep 0.3
 }
 
-# Waits for the program to end; a program that stays is ended and reported.
+# Waits for the program to end, its status in end_status; a program that stays is ended and
+# reported.
 wait_for_end() {
     for _ in $(seq 300); do
         kill -0 "$program_pid" 2>/dev/null || break
@@ -100,6 +102,7 @@ wait_for_end() {
         kill "$program_pid" 2>/dev/null
     fi
     wait "$program_pid" 2>/dev/null
+    end_status=$?
     program_pid=
 }
 
@@ -199,6 +202,26 @@ if start_program; then
     # The missing file was created empty at the start, and Esc wrote nothing into it.
     : >"$work/expected"
     expect_file "$work/expected" "the file is not the empty one made at the start"
+fi
+
+new_case failure_ends_without_saving
+data_file "$bank" >"$case_dir/nimbrel.nbd"
+cp "$case_dir/nimbrel.nbd" "$work/expected"
+if start_program "$failing_program"; then
+    xdotool type --delay 20 'A name long enough to need memory'
+    xdotool key F12  # the next allocation fails
+    click IDC_ADD
+    if timeout 30 xdotool search --sync --onlyvisible --name '^nimbrel_failing_allocation$' >/dev/null; then
+        import -window root "$work/$case_name.png"
+        xdotool key Return
+        wait_for_end "the failure's message"
+        ((end_status == 1)) || fail "the program ended with status $end_status, not 1"
+    else
+        fail "no message when memory ran out in Add"
+        kill "$program_pid" 2>/dev/null
+        wait_for_end "memory ran out"
+    fi
+    expect_file "$work/expected" "the failure changed the file"
 fi
 
 ((failures == 0)) && echo "all cases passed"
