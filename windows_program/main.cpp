@@ -3,25 +3,10 @@
 
 #include "data_file_load.h"
 #include "program_file.h"
-#include "resource.h"
 #include "socket_layer.h"
 #include "tracker_dlg.h"
 
 #include <commctrl.h>
-
-namespace {
-
-// The icon of the program's resource script.
-constexpr int kIconResource = 128;
-
-HICON programIcon(HINSTANCE instance, int metric)
-{
-    const int size = GetSystemMetrics(metric);
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                         size, size, LR_DEFAULTCOLOR));
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
@@ -34,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                                         ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     DataFileLoad load;
-    CTrackerDlg window(load, programIcon(instance, SM_CXICON), programIcon(instance, SM_CXSMICON));
+    CTrackerDlg window(load);
     window.run(instance);
     return 0;
 }

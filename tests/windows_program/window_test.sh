@@ -46,6 +46,15 @@ if [[ ! -d $WINEPREFIX ]]; then
     "$wineserver" -w
 fi
 
+# The scale of the prefix's screen, in dots per inch; the next Wine session takes it.
+set_dpi() {
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        </dev/null >>"$log" 2>&1
+    "$wineserver" -k 2>/dev/null
+    "$wineserver" -w
+}
+set_dpi 96
+
 failures=0
 fail() {
     echo "FAIL [$case_name]: $1"
@@ -63,6 +72,8 @@ start_program() {
     program_pid=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "$main_title" | head -n1)
     [[ -n $window ]] || { fail "the main window did not appear"; return 1; }
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+    window_width=$WIDTH window_height=$HEIGHT
     point_at 300 110
     xdotool mousemove "$point_x" "$point_y"
     sleep 0.5
@@ -223,6 +234,23 @@ if start_program "$failing_program"; then
     fi
     expect_file "$work/expected" "the failure changed the file"
 fi
+
+# At 150 % the window is laid out at that scale, not drawn at 100 %: 1.5 times as large, its
+# text and columns as a person sees them in the screenshot.
+new_case scaled_to_150_percent
+data_file "$bank" "$club" "$news" >"$case_dir/nimbrel.nbd"
+width_at_96=$window_width height_at_96=$window_height
+set_dpi 144
+if start_program; then
+    import -window root "$work/$case_name.png"
+    echo "  at 96 dpi ${width_at_96}x$height_at_96, at 144 dpi ${window_width}x$window_height: $work/$case_name.png"
+    for ratio in $((window_width * 1000 / width_at_96)) $((window_height * 1000 / height_at_96)); do
+        ((ratio >= 1425 && ratio <= 1575)) || fail "the window is $ratio/1000 of its size at 96 dpi"
+    done
+    xdotool key Escape
+    wait_for_end Esc
+fi
+set_dpi 96
 
 ((failures == 0)) && echo "all cases passed"
 exit $((failures > 0))
