@@ -83,6 +83,10 @@ INT_PTR CTrackerDlg::handle(UINT message, WPARAM wParam, LPARAM lParam)
         initialise();
         return FALSE;  // the focus is set
     case kShownMessage:
+        // The dialog manager shows the window only once its queue is empty, which may be
+        // after this message: the load's message comes over the window, not before it.
+        ShowWindow(window_, SW_SHOW);
+        UpdateWindow(window_);
         commands_->shown();
         return TRUE;
     case WM_COMMAND:

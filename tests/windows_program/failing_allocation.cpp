@@ -1,8 +1,10 @@
 // Nimbrel as a person meets it when memory runs out: F12 makes the next allocation on the
-// window's thread fail, as a paste too large for the memory left would.
+// window's thread fail, as a paste too large for the memory left would; and with
+// NIMBREL_TEST_MEMORY set, every allocation of more bytes than it says fails.
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -10,6 +12,13 @@ namespace {
 
 const DWORD windowThread = GetCurrentThreadId();
 std::atomic<bool> armed{false};
+
+std::size_t largestAllocation()
+{
+    const char* memory = std::getenv("NIMBREL_TEST_MEMORY");
+    return memory ? std::strtoull(memory, nullptr, 10) : SIZE_MAX;
+}
+const std::size_t largest = largestAllocation();
 
 LRESULT CALLBACK watchKeys(int code, WPARAM key, LPARAM flags)
 {
@@ -26,7 +35,7 @@ LRESULT CALLBACK watchKeys(int code, WPARAM key, LPARAM flags)
 
 void* operator new(std::size_t size)
 {
-    if (GetCurrentThreadId() == windowThread && armed.exchange(false))
+    if ((GetCurrentThreadId() == windowThread && armed.exchange(false)) || size > largest)
         throw std::bad_alloc();
     if (void* block = std::malloc(size ? size : 1))
         return block;

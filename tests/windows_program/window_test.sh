@@ -235,6 +235,27 @@ if start_program "$failing_program"; then
     expect_file "$work/expected" "the failure changed the file"
 fi
 
+new_case load_stopped_early_shown_over_the_window
+data_file "$bank" >"$case_dir/nimbrel.nbd"
+cp "$case_dir/nimbrel.nbd" "$work/expected"
+# Too little memory for the load's read buffer: the load stops before the first record.
+(cd "$case_dir" && NIMBREL_TEST_MEMORY=1000000 exec "$wine" "$failing_program" </dev/null >>"$log" 2>&1) &
+program_pid=$!
+if timeout 60 xdotool search --sync --onlyvisible --name '^Error Reading File$' >/dev/null; then
+    sleep 0.5
+    import -window root "$work/$case_name.png"
+    xdotool search --onlyvisible --name "$main_title" >/dev/null ||
+        fail "\"Load from File\" came while the main window was hidden"
+    xdotool key Return
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name "$main_title" | head -n1)
+    [[ -n $window ]] && xdotool windowfocus "$window" key Escape
+else
+    fail "a load that stopped early showed no message"
+    kill "$program_pid" 2>/dev/null
+fi
+wait_for_end Esc
+expect_file "$work/expected" "the file was changed"
+
 # At 150 % the window is laid out at that scale, not drawn at 100 %: 1.5 times as large, its
 # text and columns as a person sees them in the screenshot.
 new_case scaled_to_150_percent
