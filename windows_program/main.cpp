@@ -2,6 +2,7 @@
 // built, and runs that window modally until it closes.
 
 #include "data_file_load.h"
+#include "error_reports.h"
 #include "program_file.h"
 #include "socket_layer.h"
 #include "tracker_dlg.h"
@@ -10,6 +11,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    keepMemoryOutOfErrorReports();  // before anything reads the data file
     if (!startSocketLayer()) {
         MessageBoxW(nullptr, L"Windows sockets initialization failed.", programName().c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
