@@ -58,11 +58,23 @@ bool isAsciiRow(const EntryView& entry)
 }  // namespace
 
 ColumnWidths::ColumnWidths(const EntryTable& table, const TextMeasure& measure)
-    : table_(table),
-      measure_(measure),
-      padding_(measure.cellPadding()),
-      characterWidths_(kCodeUnits, -1.0F)
+    : table_(table), measure_(measure), characterWidths_(kCodeUnits, -1.0F)
 {
+    measureCharacters();
+}
+
+// The measure's font changed: every width is measured afresh, each column when next asked for.
+void ColumnWidths::remeasure()
+{
+    std::fill(characterWidths_.begin(), characterWidths_.end(), -1.0F);
+    measureCharacters();
+    stale_.set();
+}
+
+void ColumnWidths::measureCharacters()
+{
+    padding_ = measure_.cellPadding();
+    widestAsciiUnits_ = 0;
     const auto units = [this](char16_t character) {
         return static_cast<std::int64_t>(std::ceil(characterWidth(character) * kUnitsPerPixel));
     };

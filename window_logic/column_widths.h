@@ -22,8 +22,10 @@ public:
     // afresh when it is next asked for.
     void remove(const EntryView& entry);
     int widest(EntryField column);  // 0 for an empty table
+    void remeasure();
 
 private:
+    void measureCharacters();
     void measureCell(std::size_t column, std::string_view bytes, bool knownAscii);
     int cellWidth(EntryField field, std::string_view bytes) const;
     bool mayBeWider(EntryField field, std::string_view bytes, int width) const;
@@ -36,7 +38,7 @@ private:
 
     const EntryTable& table_;
     const TextMeasure& measure_;
-    int padding_;
+    int padding_ = 0;
     std::array<int, kEntryFieldCount> widest_{};
     // Per column, the length up to which a text of ASCII bytes is never wider than the widest.
     std::array<std::size_t, kEntryFieldCount> narrowLengths_{};

@@ -169,6 +169,12 @@ void TrackerCommands::headingClick(EntryField column)
     form_.showForm();
 }
 
+void TrackerCommands::measureChanged()
+{
+    columnWidths_.remeasure();
+    fitColumns();
+}
+
 void TrackerCommands::fitColumns()
 {
     std::array<int, kEntryFieldCount> widths{};

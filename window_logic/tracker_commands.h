@@ -41,6 +41,8 @@ public:
     void help();
     void rowClick();
     void headingClick(EntryField column);
+    // The cells' font changed (the window moved to a screen of another scale).
+    void measureChanged();
 
 private:
     void fitColumns();

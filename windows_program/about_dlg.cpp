@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 
 #include "dialog_memory.h"
+#include "failure_end.h"
 #include "resource.h"
 #include "program_file.h"
 
@@ -8,15 +9,18 @@
 
 namespace {
 
-// Centred over the owner, moved inside the work area where it would stick out.
+// Centred over the owner, moved inside the work area of the owner's monitor where it would
+// stick out.
 void centreOver(HWND window, HWND owner)
 {
     RECT box;
     RECT over;
-    RECT workArea;
     GetWindowRect(window, &box);
     GetWindowRect(owner, &over);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& workArea = monitor.rcWork;
     const LONG width = box.right - box.left;
     const LONG height = box.bottom - box.top;
     LONG x = over.left + (over.right - over.left - width) / 2;
@@ -36,6 +40,17 @@ void CAboutDlg::run(HWND owner)
 }
 
 INT_PTR CALLBACK CAboutDlg::dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    if (endingAfterFailure())
+        return FALSE;
+    try {
+        return handle(window, message, wParam);
+    } catch (...) {
+        endAfterFailure(window);
+    }
+}
+
+INT_PTR CAboutDlg::handle(HWND window, UINT message, WPARAM wParam)
 {
     switch (message) {
     case WM_INITDIALOG:

@@ -10,4 +10,5 @@ public:
 private:
     static INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
+    static INT_PTR handle(HWND window, UINT message, WPARAM wParam);
 };

@@ -1,17 +1,27 @@
 #include "list_text_measure.h"
 
+#include "display_scale.h"
+
 namespace {
 
-// What the list adds to a cell's text, as its own fitting of a column to its content does.
+// What the list adds to a cell's text at 100 %, as its own fitting of a column to its content
+// does.
 constexpr int kCellPadding = 12;
+constexpr int kDefaultDpi = 96;
 
 }  // namespace
 
 ListTextMeasure::ListTextMeasure(HWND list)
-    : context_(CreateCompatibleDC(nullptr)),
+    : list_(list),
+      context_(CreateCompatibleDC(nullptr)),
       previousFont_(SelectObject(context_,
                                  reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0))))
 {
+}
+
+void ListTextMeasure::selectListFont()
+{
+    SelectObject(context_, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
 }
 
 ListTextMeasure::~ListTextMeasure()
@@ -35,5 +45,5 @@ double ListTextMeasure::characterWidth(char16_t character) const
 
 int ListTextMeasure::cellPadding() const
 {
-    return kCellPadding;
+    return MulDiv(kCellPadding, static_cast<int>(dpiOf(list_)), kDefaultDpi);
 }

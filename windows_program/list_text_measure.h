@@ -5,11 +5,13 @@
 #include <windows.h>
 
 // How the list view draws a cell's text: in the list's font, with the room the list gives a
-// cell's text on either side.
+// cell's text on either side, at the list's scale.
 class ListTextMeasure final : public TextMeasure {
 public:
     explicit ListTextMeasure(HWND list);
     ~ListTextMeasure() override;
+    // Takes the list's font again, after the scale changed.
+    void selectListFont();
     ListTextMeasure(const ListTextMeasure&) = delete;
     ListTextMeasure& operator=(const ListTextMeasure&) = delete;
 
@@ -18,6 +20,7 @@ public:
     int cellPadding() const override;
 
 private:
+    HWND list_;
     HDC context_;
     HGDIOBJ previousFont_;
 };

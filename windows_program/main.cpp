@@ -2,29 +2,16 @@
 // built, and runs that window modally until it closes.
 
 #include "data_file_load.h"
+#include "error_reports.h"
 #include "program_file.h"
-#include "resource.h"
 #include "socket_layer.h"
 #include "tracker_dlg.h"
 
 #include <commctrl.h>
 
-namespace {
-
-// The icon of the program's resource script.
-constexpr int kIconResource = 128;
-
-HICON programIcon(HINSTANCE instance, int metric)
-{
-    const int size = GetSystemMetrics(metric);
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                         size, size, LR_DEFAULTCOLOR));
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    keepMemoryOutOfErrorReports();  // before anything reads the data file
     if (!startSocketLayer()) {
         MessageBoxW(nullptr, L"Windows sockets initialization failed.", programName().c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
@@ -34,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                                         ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     DataFileLoad load;
-    CTrackerDlg window(load, programIcon(instance, SM_CXICON), programIcon(instance, SM_CXSMICON));
+    CTrackerDlg window(load);
     window.run(instance);
     return 0;
 }

@@ -4,7 +4,9 @@
 #include "data_file.h"
 #include "data_file_load.h"
 #include "dialog_memory.h"
+#include "display_scale.h"
 #include "entry_table.h"
+#include "failure_end.h"
 #include "field_text.h"
 #include "program_file.h"
 #include "resource.h"
@@ -21,6 +23,8 @@ namespace {
 
 // Posted once the window is on the screen.
 constexpr UINT kShownMessage = WM_APP + 1;
+// Posted when the scale changed, to follow the dialog manager's own rescaling of the window.
+constexpr UINT kScaleChangedMessage = WM_APP + 2;
 
 constexpr std::array<const wchar_t*, kEntryFieldCount> kHeadings{
     L"Name", L"Username", L"Password", L"URL", L"Other", L"Notes",
@@ -39,8 +43,7 @@ UINT iconStyle(MessageIcon icon)
 
 }  // namespace
 
-CTrackerDlg::CTrackerDlg(DataFileLoad& load, HICON largeIcon, HICON smallIcon)
-    : load_(load), table_(load.table()), largeIcon_(largeIcon), smallIcon_(smallIcon)
+CTrackerDlg::CTrackerDlg(DataFileLoad& load) : load_(load), table_(load.table())
 {
 }
 
@@ -64,7 +67,13 @@ INT_PTR CALLBACK CTrackerDlg::dialogProcedure(HWND window, UINT message, WPARAM 
         dialog->window_ = window;
     }
     auto* dialog = reinterpret_cast<CTrackerDlg*>(GetWindowLongPtrW(window, DWLP_USER));
-    return dialog ? dialog->handle(message, wParam, lParam) : FALSE;
+    if (!dialog || endingAfterFailure())
+        return FALSE;
+    try {
+        return dialog->handle(message, wParam, lParam);
+    } catch (...) {
+        endAfterFailure(window);
+    }
 }
 
 INT_PTR CTrackerDlg::handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -74,6 +83,10 @@ INT_PTR CTrackerDlg::handle(UINT message, WPARAM wParam, LPARAM lParam)
         initialise();
         return FALSE;  // the focus is set
     case kShownMessage:
+        // The dialog manager shows the window only once its queue is empty, which may be
+        // after this message: the load's message comes over the window, not before it.
+        ShowWindow(window_, SW_SHOW);
+        UpdateWindow(window_);
         commands_->shown();
         return TRUE;
     case WM_COMMAND:
@@ -93,7 +106,13 @@ INT_PTR CTrackerDlg::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         return paintMinimised();
     case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(largeIcon_);
+        return reinterpret_cast<INT_PTR>(icons_->large());
+    case WM_DPICHANGED:
+        PostMessageW(window_, kScaleChangedMessage, 0, 0);
+        return FALSE;
+    case kScaleChangedMessage:
+        scaleChanged();
+        return TRUE;
     default:
         return FALSE;
     }
@@ -101,8 +120,8 @@ INT_PTR CTrackerDlg::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CTrackerDlg::initialise()
 {
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    icons_ = std::make_unique<ProgramIcons>(dpiOf(window_));
+    showIcons();
     const HMENU systemMenu = GetSystemMenu(window_, FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, wideText(loadString(IDS_ABOUTBOX)).c_str());
@@ -113,15 +132,13 @@ void CTrackerDlg::initialise()
     measure_ = std::make_unique<ListTextMeasure>(list_);
     for (std::size_t column = 0; column < kEntryFieldCount; ++column) {
         LVCOLUMNW heading{};
-        heading.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
+        heading.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
         heading.fmt = LVCFMT_LEFT;
         heading.pszText = const_cast<wchar_t*>(kHeadings[column]);
         heading.iSubItem = static_cast<int>(column);
-        headingWidths_[column] =
-            ListView_GetStringWidth(list_, kHeadings[column]) + measure_->cellPadding();
-        heading.cx = headingWidths_[column];
         ListView_InsertColumn(list_, static_cast<int>(column), &heading);
     }
+    measureHeadings();
     // A field holds as much as the file does, not the 32,767 characters of its default.
     for (std::size_t field = 0; field < kEntryFieldCount; ++field)
         SendMessageW(control(fieldId(static_cast<EntryField>(field))), EM_SETLIMITTEXT, 0, 0);
@@ -131,6 +148,31 @@ void CTrackerDlg::initialise()
     commands_->initialise();
     PostMessageW(window_, kShownMessage, 0, 0);
     SetFocus(control(IDC_NAME));
+}
+
+void CTrackerDlg::showIcons()
+{
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_->large()));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_->small()));
+}
+
+void CTrackerDlg::measureHeadings()
+{
+    for (std::size_t column = 0; column < kEntryFieldCount; ++column)
+        headingWidths_[column] =
+            ListView_GetStringWidth(list_, kHeadings[column]) + measure_->cellPadding();
+}
+
+// The dialog manager has laid the window out at the new scale, in fonts of that scale; the
+// icons and the columns follow. The old icons go once the window shows the new ones.
+void CTrackerDlg::scaleChanged()
+{
+    auto previousIcons = std::move(icons_);
+    icons_ = std::make_unique<ProgramIcons>(dpiOf(window_));
+    showIcons();
+    measure_->selectListFont();
+    measureHeadings();
+    commands_->measureChanged();
 }
 
 void CTrackerDlg::command(int id, int code)
@@ -212,7 +254,7 @@ bool CTrackerDlg::paintMinimised()
     GetClientRect(window_, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(context, x, y, largeIcon_);
+    DrawIcon(context, x, y, icons_->large());
     EndPaint(window_, &paint);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "list_text_measure.h"
+#include "program_icons.h"
 #include "tracker_window.h"
 
 #include <windows.h>
@@ -19,7 +20,7 @@ class TrackerCommands;
 // what its commands do and forwards each event to them.
 class CTrackerDlg final : private TrackerWindow {
 public:
-    CTrackerDlg(DataFileLoad& load, HICON largeIcon, HICON smallIcon);
+    explicit CTrackerDlg(DataFileLoad& load);
     ~CTrackerDlg() override;
     CTrackerDlg(const CTrackerDlg&) = delete;
     CTrackerDlg& operator=(const CTrackerDlg&) = delete;
@@ -32,6 +33,9 @@ private:
                                             LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void initialise();
+    void showIcons();
+    void measureHeadings();
+    void scaleChanged();
     void command(int id, int code);
     void notify(const NMHDR& header);
     void giveCellText(NMLVDISPINFOW& request);
@@ -57,8 +61,7 @@ private:
 
     DataFileLoad& load_;
     EntryTable& table_;
-    HICON largeIcon_;
-    HICON smallIcon_;
+    std::unique_ptr<ProgramIcons> icons_;
     HWND window_ = nullptr;
     HWND list_ = nullptr;
     std::array<int, kEntryFieldCount> headingWidths_{};

@@ -1,6 +1,7 @@
 #include "tracker_app.h"
 
 #include "data_file_load.h"
+#include "failure_text.h"
 #include "minimised_icon_painter.h"
 #include "program_icon.h"
 #include "system_menu.h"
@@ -8,7 +9,9 @@
 #include "tracker_dlg.h"
 
 #include <QFileInfo>
+#include <QMessageBox>
 
+#include <cstdlib>
 #include <utility>
 
 CTrackerApp::CTrackerApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -40,5 +43,33 @@ int CTrackerApp::run(std::unique_ptr<DataFileLoad> load)
     SystemMenu systemMenu(window);
     MinimisedIconPainter iconPainter(window);
     window.exec();
-    return endedBy == 0 ? 0 : 128 + endedBy;
+    return endedBy == 0 ? failureStatus_ : 128 + endedBy;
+}
+
+bool CTrackerApp::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        endAfterFailure(std::current_exception());
+        return false;
+    }
+}
+
+// Qt itself would end the program without a word. The windows' state may be half changed, so
+// they are hidden, never saved, and their event loops end; a second failure meanwhile only
+// adds to the first.
+void CTrackerApp::endAfterFailure(const std::exception_ptr& failure)
+{
+    if (failureStatus_ != 0)
+        return;
+    failureStatus_ = EXIT_FAILURE;
+    for (QWidget* window : topLevelWidgets())
+        window->hide();
+    try {
+        QMessageBox::critical(nullptr, applicationName(), QString::fromUtf8(failureText(failure)));
+    } catch (...) {
+        // Memory ran out again for the message; the program ends all the same.
+    }
+    exit(failureStatus_);
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <exception>
 #include <memory>
 
 class DataFileLoad;
@@ -24,6 +25,12 @@ public:
     int run();
     int run(std::unique_ptr<DataFileLoad> load);
 
+    // An exception that leaves an event's handling ends the program, see endAfterFailure().
+    bool notify(QObject* receiver, QEvent* event) override;
+
 private:
+    void endAfterFailure(const std::exception_ptr& failure);
+
     HelpKeyFilter helpKey_;
+    int failureStatus_ = 0;
 };

@@ -28,8 +28,10 @@ for file in "$program/bin/nimbrel.exe" "$program/bin/nimbrel.chm" "$program/LICE
 done
 unexpected=$(cd "$program" && find . -type f | grep -v -x -E '\./(bin/nimbrel\.(exe|chm)|LICENSE\.txt|Uninstall\.exe)' || true)
 [[ -z $unexpected ]] || fail "unexpected files installed: $unexpected"
-# The shortcut starts the program in the user's profile folder.
-strings -el "$shortcut" | grep -q -x 'C:\\users\\[^\\]*' || fail "the shortcut does not start in the profile folder"
+# The shortcut, in the Start menu of all accounts, starts the program in the profile folder of
+# whoever starts it: its start folder is stored unexpanded, and no account's folder is in it.
+strings -el "$shortcut" | grep -q -x '%USERPROFILE%' || fail "the shortcut's start folder is not %USERPROFILE%"
+! strings -el "$shortcut" | grep -q -i 'C:\\users' || fail "the shortcut names an account's folder"
 
 "$wine" "C:\\Program Files\\Nimbrel\\Uninstall.exe" /S </dev/null >/dev/null 2>&1
 "$wineserver" -w

@@ -19,15 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Counts a text's characters as its width.
+// Counts a text's characters as its width, at a scale.
 class CharacterCount final : public TextMeasure {
 public:
     double textWidth(std::u16string_view text) const override
     {
-        return static_cast<double>(text.size());
+        return static_cast<double>(text.size()) * scale;
     }
-    double characterWidth(char16_t) const override { return 1; }
+    double characterWidth(char16_t) const override { return scale; }
     int cellPadding() const override { return 0; }
+
+    double scale = 1;
 };
 
 // A window that records what the commands do with it, its fields holding text as typed.
@@ -208,5 +210,20 @@ INSTANTIATE_TEST_SUITE_P(Events, TrackerCommandsTest, ::testing::Values(
               fs::create_directory(path);
           }}),
     [](const ::testing::TestParamInfo<Event>& event) { return std::string(event.param.name); });
+
+TEST(TrackerCommandsScale, ColumnsAreMeasuredAfreshAtANewScale)
+{
+    TemporaryDirectory directory;
+    storeInFile(directory.path() / kDataFileName, {kC});
+    DataFileLoad load(directory.path() / kDataFileName);
+    FakeWindow window;
+    CharacterCount measure;
+    TrackerCommands commands(load, window, measure);
+    commands.initialise();
+    window.calls.clear();
+    measure.scale = 1.5;
+    commands.measureChanged();
+    EXPECT_EQ(window.calls, std::vector<std::string>{"fit 8"});  // "Carol" at 7.5
+}
 
 }  // namespace

@@ -2,11 +2,12 @@
 # Drives the real nimbrel.exe under Wine on a virtual display of its own, as a person would:
 # keys and mouse presses through xdotool, then the data file's bytes. Each case runs in a new
 # directory under WORK_DIR; the Wine prefix is WORK_DIR/wine, made at the first run.
-# Usage: window_test.sh NIMBREL_EXE WORK_DIR DIALOG_TEMPLATES_CPP
+# Usage: window_test.sh NIMBREL_EXE WORK_DIR DIALOG_TEMPLATES_CPP FAILING_ALLOCATION_EXE
 set -uo pipefail
 program=$1
 work=$2
 templates=$3
+failing_program=$4
 
 skip() { echo "skipped: $1"; exit 77; }
 command -v Xvfb >/dev/null || skip "Xvfb is missing"
@@ -45,6 +46,15 @@ if [[ ! -d $WINEPREFIX ]]; then
     "$wineserver" -w
 fi
 
+# The scale of the prefix's screen, in dots per inch; the next Wine session takes it.
+set_dpi() {
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        </dev/null >>"$log" 2>&1
+    "$wineserver" -k 2>/dev/null
+    "$wineserver" -w
+}
+set_dpi 96
+
 failures=0
 fail() {
     echo "FAIL [$case_name]: $1"
@@ -56,13 +66,15 @@ main_title='^Nimbrel: nimbrel.nbd$'
 window=
 locale=  # the locale of the program's Wine, which gives its code page
 
-# Starts the program in the case's directory and waits for its window; the pointer rests on
-# the window's background, so that the keys go to the window.
+# Starts the program (or the one given) in the case's directory and waits for its window; the
+# pointer rests on the window's background, so that the keys go to the window.
 start_program() {
-    (cd "$case_dir" && exec env ${locale:+LC_ALL=$locale} "$wine" "$program" </dev/null >>"$log" 2>&1) &
+    (cd "$case_dir" && exec env ${locale:+LC_ALL=$locale} "$wine" "${1:-$program}" </dev/null >>"$log" 2>&1) &
     program_pid=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "$main_title" | head -n1)
     [[ -n $window ]] || { fail "the main window did not appear"; return 1; }
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+    window_width=$WIDTH window_height=$HEIGHT
     point_at 300 110
     xdotool mousemove "$point_x" "$point_y"
     sleep 0.5
@@ -90,7 +102,8 @@ click() {
     sleep 0.3
 }
 
-# Waits for the program to end; a program that stays is ended and reported.
+# Waits for the program to end, its status in end_status; a program that stays is ended and
+# reported.
 wait_for_end() {
     for _ in $(seq 300); do
         kill -0 "$program_pid" 2>/dev/null || break
@@ -101,6 +114,7 @@ wait_for_end() {
         kill "$program_pid" 2>/dev/null
     fi
     wait "$program_pid" 2>/dev/null
+    end_status=$?
     program_pid=
 }
 
@@ -249,6 +263,64 @@ if start_program; then
         fail "About Nimbrel... on the system menu showed no About box"
     fi
 fi
+
+new_case failure_ends_without_saving
+data_file "$bank" >"$case_dir/nimbrel.nbd"
+cp "$case_dir/nimbrel.nbd" "$work/expected"
+if start_program "$failing_program"; then
+    xdotool type --delay 20 'A name long enough to need memory'
+    xdotool key F12  # the next allocation fails
+    click IDC_ADD
+    if timeout 30 xdotool search --sync --onlyvisible --name '^nimbrel_failing_allocation$' >/dev/null; then
+        import -window root "$work/$case_name.png"
+        xdotool key Return
+        wait_for_end "the failure's message"
+        ((end_status == 1)) || fail "the program ended with status $end_status, not 1"
+    else
+        fail "no message when memory ran out in Add"
+        kill "$program_pid" 2>/dev/null
+        wait_for_end "memory ran out"
+    fi
+    expect_file "$work/expected" "the failure changed the file"
+fi
+
+new_case load_stopped_early_shown_over_the_window
+data_file "$bank" >"$case_dir/nimbrel.nbd"
+cp "$case_dir/nimbrel.nbd" "$work/expected"
+# Too little memory for the load's read buffer: the load stops before the first record.
+(cd "$case_dir" && NIMBREL_TEST_MEMORY=1000000 exec "$wine" "$failing_program" </dev/null >>"$log" 2>&1) &
+program_pid=$!
+if timeout 60 xdotool search --sync --onlyvisible --name '^Error Reading File$' >/dev/null; then
+    sleep 0.5
+    import -window root "$work/$case_name.png"
+    xdotool search --onlyvisible --name "$main_title" >/dev/null ||
+        fail "\"Load from File\" came while the main window was hidden"
+    xdotool key Return
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name "$main_title" | head -n1)
+    [[ -n $window ]] && xdotool windowfocus "$window" key Escape
+else
+    fail "a load that stopped early showed no message"
+    kill "$program_pid" 2>/dev/null
+fi
+wait_for_end Esc
+expect_file "$work/expected" "the file was changed"
+
+# At 150 % the window is laid out at that scale, not drawn at 100 %: 1.5 times as large, its
+# text and columns as a person sees them in the screenshot.
+new_case scaled_to_150_percent
+data_file "$bank" "$club" "$news" >"$case_dir/nimbrel.nbd"
+width_at_96=$window_width height_at_96=$window_height
+set_dpi 144
+if start_program; then
+    import -window root "$work/$case_name.png"
+    echo "  at 96 dpi ${width_at_96}x$height_at_96, at 144 dpi ${window_width}x$window_height: $work/$case_name.png"
+    for ratio in $((window_width * 1000 / width_at_96)) $((window_height * 1000 / height_at_96)); do
+        ((ratio >= 1425 && ratio <= 1575)) || fail "the window is $ratio/1000 of its size at 96 dpi"
+    done
+    xdotool key Escape
+    wait_for_end Esc
+fi
+set_dpi 96
 
 ((failures == 0)) && echo "all cases passed"
 exit $((failures > 0))

@@ -2,6 +2,7 @@
 #include "data_directory.h"
 #include "dialog_builder.h"
 #include "modal_watch.h"
+#include "next_message_box.h"
 #include "resource.h"
 #include "tracker_app.h"
 #include "url_capture.h"
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -27,6 +29,17 @@ void closeFromTheSystemMenu(QWidget* window)
     }
 }
 
+// Fails as a handler does when memory runs out: at the first key pressed.
+class FailingKeys : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            throw std::bad_alloc();
+        return false;
+    }
+};
+
 }  // namespace
 
 class TrackerAppTest : public QObject {
@@ -38,6 +51,7 @@ private slots:
 
     void runShowsTheMainWindowAndEndsWhenItCloses();
     void theHelpKeyWorksWhileTheWindowRuns();
+    void aFailingHandlerEndsTheProgramWithoutSaving();
 
 private:
     std::optional<DataDirectory> directory_;
@@ -91,6 +105,24 @@ void TrackerAppTest::theHelpKeyWorksWhileTheWindowRuns()
 
     QCOMPARE(capture.urls(), QList<QUrl>{QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
                                                            .filePath("help/main_window.htm"))});
+}
+
+void TrackerAppTest::aFailingHandlerEndsTheProgramWithoutSaving()
+{
+    FailingKeys failingKeys;
+    std::optional<NextMessageBox> message;
+    ModalWatch watch(nullptr, [&](QWidget* window) {
+        QTest::keyClicks(window->focusWidget(), QStringLiteral("Added"));
+        message.emplace(QMessageBox::Ok);
+        window->focusWidget()->installEventFilter(&failingKeys);
+        QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+    });
+
+    QCOMPARE(static_cast<CTrackerApp*>(qApp)->run(), 1);
+
+    QVERIFY(message && message->seen());
+    QCOMPARE(message->text(), QStringLiteral("Out of memory. Nimbrel closes without saving."));
+    QCOMPARE(directory_->dataFile(), kDataFile);  // Return would have saved
 }
 
 int main(int argc, char* argv[])
