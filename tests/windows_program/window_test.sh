@@ -255,13 +255,22 @@ if start_program; then
     xdotool key alt+space
     sleep 0.5
     xdotool key Up Return
-    if timeout 30 xdotool search --sync --onlyvisible --name '^About Nimbrel$' >/dev/null; then
+    if about=$(timeout 30 xdotool search --sync --onlyvisible --name '^About Nimbrel$' | head -n1); then
         xdotool key F1
-        timeout 30 xdotool search --sync --onlyvisible --name "$help_title" >/dev/null ||
+        help=$(timeout 30 xdotool search --sync --onlyvisible --name "$help_title" | head -n1)
+        if [[ -n $help ]]; then
+            xdotool key --window "$help" alt+F4
+            sleep 1
+        else
             fail "F1 in the About box opened no help window"
+        fi
+        xdotool windowfocus "$about" key Escape
+        sleep 0.5
     else
         fail "About Nimbrel... on the system menu showed no About box"
     fi
+    xdotool windowfocus "$window" key Escape
+    wait_for_end "Esc after the help"
 fi
 
 new_case failure_ends_without_saving
