@@ -241,29 +241,24 @@ locale=
 
 # F1 opens the help file's topic of the window that has the focus: a window titled from the
 # help file. Wine's viewer opens none for a topic the file does not map, and draws no page.
-help_title='^Nimbrel Help$'
+# Presses F1 and closes the help window that it opens.
+help_opens_on_f1() {
+    xdotool key F1
+    local help
+    help=$(timeout 30 xdotool search --sync --onlyvisible --name '^Nimbrel Help$' | head -n1)
+    [[ -n $help ]] || { fail "F1 in $1 opened no help window"; return; }
+    xdotool key --window "$help" alt+F4
+    sleep 1
+}
+
 new_case f1_opens_the_help_topics
 if start_program; then
-    xdotool key F1
-    help=$(timeout 30 xdotool search --sync --onlyvisible --name "$help_title" | head -n1)
-    if [[ -n $help ]]; then
-        xdotool key --window "$help" alt+F4
-        sleep 1
-    else
-        fail "F1 in the main window opened no help window"
-    fi
+    help_opens_on_f1 "the main window"
     xdotool key alt+space
     sleep 0.5
     xdotool key Up Return
     if about=$(timeout 30 xdotool search --sync --onlyvisible --name '^About Nimbrel$' | head -n1); then
-        xdotool key F1
-        help=$(timeout 30 xdotool search --sync --onlyvisible --name "$help_title" | head -n1)
-        if [[ -n $help ]]; then
-            xdotool key --window "$help" alt+F4
-            sleep 1
-        else
-            fail "F1 in the About box opened no help window"
-        fi
+        help_opens_on_f1 "the About box"
         xdotool windowfocus "$about" key Escape
         sleep 0.5
     else
