@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry.h"
+#include "entry_table.h"
 #include "entry_view.h"
 
 // Why a save asks before it replaces the data file.
@@ -28,6 +29,13 @@ public:
     // they pass): insert it as the new row 0 and empty the current record. Every caller that
     // loads must; one that only saves (the window, whose file is loaded by another) need not.
     virtual void addRecord(const EntryView&) {}
+    // Records read from a later part of the file on another thread, the table's bottom row
+    // first read, all after those added so far: insert them as addRecord would, one by one.
+    virtual void addRecords(EntryTable&& rows)
+    {
+        for (std::size_t i = rows.count(); i-- > 0;)
+            addRecord(rows.row(i));
+    }
     // Loading or saving is over.
     virtual void finished() = 0;
     // The load stopped before the end of the file (a read error, or memory ran out).

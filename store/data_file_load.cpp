@@ -46,6 +46,14 @@ void DataFileLoad::addRecord(const EntryView& record)
         handOver(table_.stored(0));
 }
 
+void DataFileLoad::addRecords(EntryTable&& rows)
+{
+    const std::size_t count = rows.count();
+    inserter_.addRecords(std::move(rows));
+    for (std::size_t i = count; i-- > 0 && handingOver_;)
+        handOver(table_.stored(i));
+}
+
 // Batches go over in the order their rows were loaded. Once one cannot go over, no more do:
 // the rows not handed over are then those loaded last, and finish() takes them from the top
 // of the table.

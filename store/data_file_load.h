@@ -48,6 +48,7 @@ private:
     Entry& currentRecord() override { return inserter_.currentRecord(); }
     bool showsPassingRecords() const override { return false; }
     void addRecord(const EntryView& record) override;
+    void addRecords(EntryTable&& rows) override;
     void finished() override { inserter_.finished(); }
     void loadStoppedEarly() override { stoppedEarly_ = true; }
     bool confirmReplace(ReplaceReason) override { return false; }

@@ -93,6 +93,16 @@ void RecordReader::finish()
     partialLine_.clear();
 }
 
+bool RecordReader::endRecordIfNamed()
+{
+    const auto name = static_cast<std::size_t>(EntryField::Name);
+    const bool named =
+        passing_ ? !record_[name].empty() : !client_.currentRecord().texts[name].empty();
+    if (named)
+        addCurrentIfNamed();
+    return named;
+}
+
 void RecordReader::processLine(std::string_view line)
 {
     const bool firstLine = std::exchange(atFirstLine_, false);

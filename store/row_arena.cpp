@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -90,6 +91,16 @@ RowArena::Row RowArena::add(const Texts& texts)
         out += texts[i].size();
     }
     return lengths;
+}
+
+void RowArena::adopt(RowArena&& other)
+{
+    blocks_.reserve(blocks_.size() + other.blocks_.size());
+    std::move(other.blocks_.begin(), other.blocks_.end(), std::back_inserter(blocks_));
+    other.blocks_.clear();
+    bytesUsed_ += std::exchange(other.bytesUsed_, 0);
+    other.free_ = nullptr;
+    other.room_ = 0;
 }
 
 RowArena::Texts RowArena::texts(Row row)

@@ -21,6 +21,8 @@ public:
     RowArena& operator=(RowArena&& other) noexcept;
 
     Row add(const Texts& texts);
+    // Takes over the other arena's rows, which stay where they are; the other is left empty.
+    void adopt(RowArena&& other);
     static Texts texts(Row row);
     static std::string_view text(Row row, std::size_t index);
     // The bytes a row takes in the arena.
