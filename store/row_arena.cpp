@@ -1,6 +1,7 @@
 #include "row_arena.h"
 
 #include "memory_block.h"
+#include "text_copy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,7 +84,6 @@ RowArena::Row RowArena::add(const Texts& texts)
         std::memcpy(length, &kWideLengths, sizeof kWideLengths);
         length += sizeof kWideLengths;
     }
-    char* out = reinterpret_cast<char*>(start + header);
     for (const auto text : texts) {
         if (wide) {
             const std::uint64_t size = text.size();
@@ -94,10 +94,8 @@ RowArena::Row RowArena::add(const Texts& texts)
             std::memcpy(length, &size, sizeof size);
             length += sizeof size;
         }
-        if (!text.empty())
-            std::memcpy(out, text.data(), text.size());
-        out += text.size();
     }
+    copyTexts(texts, reinterpret_cast<char*>(start + header));
     return start;
 }
 
