@@ -7,7 +7,6 @@
 #include <exception>
 #include <new>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -67,7 +66,7 @@ std::optional<bool> readInTwoParts(InputFile& file, DataFileClient& client, std:
     std::jthread thread;  // joined before later goes, whatever happens here
     try {
         thread = std::jthread([&file, &later, start = *split] { readLaterPart(file, start, later); });
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {  // no thread, or no memory for one
         return std::nullopt;
     }
 
