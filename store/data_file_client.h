@@ -31,11 +31,15 @@ public:
     virtual void addRecord(const EntryView&) {}
     // Records read from a later part of the file on another thread, the table's bottom row
     // first read, all after those added so far: insert them as addRecord would, one by one.
+    // Where this throws, the rows stay in the table given.
     virtual void addRecords(EntryTable&& rows)
     {
         for (std::size_t i = rows.count(); i-- > 0;)
             addRecord(rows.row(i));
     }
+    // A row that the later part's reading stored in its table, on that part's thread; it stays
+    // where it is when addRecords takes the table.
+    virtual void laterRowStored(RowArena::Row) {}
     // Loading or saving is over.
     virtual void finished() = 0;
     // The load stopped before the end of the file (a read error, or memory ran out).
