@@ -5,7 +5,6 @@
 #include "table_client.h"
 
 #include <exception>
-#include <string>
 #include <new>
 #include <string_view>
 #include <thread>
@@ -20,19 +19,24 @@ constexpr std::uint64_t kSearchedBytes = 1 << 20;
 // reads after the part before, and its rows can go to the client as they are read.
 std::optional<std::uint64_t> recordStartAfter(InputFile& file, std::uint64_t from)
 {
-    std::string searched;
-    file.read([&searched](std::string_view piece) { searched.append(piece); }, from,
-              from + kSearchedBytes);
+    // The first piece read stays valid as long as the file object lives.
+    std::string_view searched;
+    file.read(
+        [&searched](std::string_view piece) {
+            if (searched.empty())
+                searched = piece;
+        },
+        from, from + kSearchedBytes);
     bool namedBefore = false;
-    for (auto at = searched.find("\nNAME"); at != std::string::npos;
+    for (auto at = searched.find("\nNAME"); at != std::string_view::npos;
          at = searched.find("\nNAME", at + 1)) {
         const bool startsRecord = at + 5 < searched.size() && searched[at + 5] == '=';
         if (startsRecord && namedBefore)
             return from + at + 1;
         const auto lineEnd = searched.find('\n', at + 1);
-        if (lineEnd == std::string::npos)
+        if (lineEnd == std::string_view::npos)
             break;
-        std::string_view line(searched.data() + at + 1, lineEnd - at - 1);
+        std::string_view line = searched.substr(at + 1, lineEnd - at - 1);
         for (int lineEndCr = 0; lineEndCr < 2 && line.ends_with('\r'); ++lineEndCr)
             line.remove_suffix(1);
         namedBefore = startsRecord && line.size() > 5;
