@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry.h"
+#include "entry_table.h"
 #include "entry_view.h"
 
 // Why a save asks before it replaces the data file.
@@ -28,6 +29,17 @@ public:
     // they pass): insert it as the new row 0 and empty the current record. Every caller that
     // loads must; one that only saves (the window, whose file is loaded by another) need not.
     virtual void addRecord(const EntryView&) {}
+    // Records read from a later part of the file on another thread, the table's bottom row
+    // first read, all after those added so far: insert them as addRecord would, one by one.
+    // Where this throws, the rows stay in the table given.
+    virtual void addRecords(EntryTable&& rows)
+    {
+        for (std::size_t i = rows.count(); i-- > 0;)
+            addRecord(rows.row(i));
+    }
+    // A row that the later part's reading stored in its table, on that part's thread; it stays
+    // where it is when addRecords takes the table.
+    virtual void laterRowStored(RowArena::Row) {}
     // Loading or saving is over.
     virtual void finished() = 0;
     // The load stopped before the end of the file (a read error, or memory ran out).

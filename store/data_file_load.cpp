@@ -42,27 +42,45 @@ void DataFileLoad::run()
 void DataFileLoad::addRecord(const EntryView& record)
 {
     inserter_.addRecord(record);
-    if (handingOver_)
-        handOver(table_.stored(0));
+    handOver(first_, table_.stored(0));
 }
 
-// Batches go over in the order their rows were loaded. Once one cannot go over, no more do:
-// the rows not handed over are then those loaded last, and finish() takes them from the top
-// of the table.
-void DataFileLoad::handOver(RowArena::Row row)
+void DataFileLoad::addRecords(EntryTable&& rows)
 {
+    const std::size_t before = table_.count();
     try {
-        filling_.reserve(kBatchRows);
-        filling_.push_back(row);
-        if (filling_.size() < kBatchRows)
+        inserter_.addRecords(std::move(rows));
+    } catch (const std::bad_alloc&) {
+        untaken_ = std::move(rows);  // its rows handed over stay valid
+        handingOver_ = false;
+        throw;
+    }
+    laterFrom_ = before;
+}
+
+void DataFileLoad::laterRowStored(RowArena::Row row)
+{
+    handOver(later_, row);
+}
+
+// Each part's batches go over in the order their rows were loaded. Once a row cannot go over,
+// no more do, and finish() takes the rest of each part from the table.
+void DataFileLoad::handOver(Part& part, RowArena::Row row)
+{
+    if (!handingOver_)
+        return;
+    try {
+        part.filling.reserve(kBatchRows);
+        part.filling.push_back(row);
+        if (part.filling.size() < kBatchRows)
             return;
         {
             const std::lock_guard lock(mutex_);
-            full_.push_back(std::move(filling_));
-            handedRows_ += kBatchRows;
+            full_.push_back(std::move(part.filling));
         }
         changed_.notify_one();
-        filling_ = {};
+        part.filling = {};
+        part.handedRows += kBatchRows;
     } catch (const std::bad_alloc&) {
         handingOver_ = false;
     }
@@ -92,6 +110,14 @@ void DataFileLoad::finish(const std::function<void(const EntryView&)>& take)
         handingOver_ = false;
         file_.load();
     }
-    for (std::size_t i = table_.count() - handedRows_; i-- > 0;)
-        take(table_.row(i));
+    // The rows not handed over yet, each part's in the order read; the file's first row is the
+    // table's last.
+    const std::size_t count = table_.count();
+    const std::size_t laterFrom = laterFrom_.value_or(count);
+    const auto takeRows = [&](std::size_t from, std::size_t to) {
+        for (std::size_t read = from; read < to; ++read)
+            take(table_.row(count - 1 - read));
+    };
+    takeRows(first_.handedRows, laterFrom);
+    takeRows(laterFrom + later_.handedRows, count);
 }

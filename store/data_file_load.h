@@ -6,6 +6,7 @@
 #include "row_arena.h"
 #include "table_client.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -29,9 +31,10 @@ public:
     DataFileLoad(const DataFileLoad&) = delete;
     DataFileLoad& operator=(const DataFileLoad&) = delete;
 
-    // Hands every loaded row to take exactly once, in the order read, on the caller's thread:
-    // most while the load goes on, the rest once it has ended. Returns when all are handed
-    // over; throws what the load threw. Call it once.
+    // Hands every loaded row to take exactly once, on the caller's thread: most while the load
+    // goes on, the rest once it has ended; the rows of each part of a file read in two (see
+    // readInTwoParts) in the order read. Returns when all are handed over; throws what the load
+    // threw. Call it once.
     void finish(const std::function<void(const EntryView&)>& take);
 
     EntryTable& table() { return table_; }
@@ -40,14 +43,22 @@ public:
     bool stoppedEarly() const { return stoppedEarly_; }
 
 private:
+    // The rows of one part of the file, handed over in full batches from its own thread.
+    struct Part {
+        std::vector<RowArena::Row> filling;
+        std::size_t handedRows = 0;  // its first rows, in full batches handed over
+    };
+
     void run();
-    void handOver(RowArena::Row row);
+    void handOver(Part& part, RowArena::Row row);
 
     // As the load's caller, on the loading thread: each record is inserted as the store's own
     // client inserts it, and its stored row handed over in batches.
     Entry& currentRecord() override { return inserter_.currentRecord(); }
     bool showsPassingRecords() const override { return false; }
     void addRecord(const EntryView& record) override;
+    void addRecords(EntryTable&& rows) override;
+    void laterRowStored(RowArena::Row row) override;
     void finished() override { inserter_.finished(); }
     void loadStoppedEarly() override { stoppedEarly_ = true; }
     bool confirmReplace(ReplaceReason) override { return false; }
@@ -58,12 +69,14 @@ private:
     bool stoppedEarly_ = false;
     std::exception_ptr failure_;
 
-    std::vector<RowArena::Row> filling_;
-    bool handingOver_ = true;  // false once a row could not be handed over
+    Part first_;
+    Part later_;
+    std::optional<std::size_t> laterFrom_;  // the rows loaded before the later part's
+    EntryTable untaken_;                     // a later part that memory did not let join
+    std::atomic<bool> handingOver_ = true;   // false once a row could not be handed over
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::vector<RowArena::Row>> full_;  // handed over, not yet taken
-    std::size_t handedRows_ = 0;                    // in all batches handed over
     bool ended_ = false;
     std::thread thread_;
 };

@@ -53,6 +53,18 @@ void EntryTable::insertFirst(const EntryView& entry)
         ++*selectionMark_;
 }
 
+void EntryTable::insertFirst(EntryTable&& rows)
+{
+    rows_.reserve(rows_.size() + rows.rows_.size());
+    arena_.adopt(std::move(rows.arena_));  // the last step that may fail
+    rows_.insert(rows_.end(), rows.rows_.begin(), rows.rows_.end());
+    unusedBytes_ += std::exchange(rows.unusedBytes_, 0);
+    if (selectionMark_)
+        *selectionMark_ += rows.rows_.size();
+    rows.rows_.clear();
+    rows.selectionMark_.reset();
+}
+
 void EntryTable::setRow(std::size_t i, const EntryView& entry)
 {
     if (i >= rows_.size())

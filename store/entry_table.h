@@ -21,6 +21,9 @@ public:
     RowArena::Row stored(std::size_t i) const { return rows_[rows_.size() - 1 - i]; }
 
     void insertFirst(const EntryView& entry);
+    // Inserts all rows of another table above row 0, in their order, without copying a text;
+    // the other table is left empty.
+    void insertFirst(EntryTable&& rows);
     void setRow(std::size_t i, const EntryView& entry);  // no effect where there is no row i
     void deleteRow(std::size_t i);                       // no effect where there is no row i
     bool containsDuplicate(const EntryView& entry) const;

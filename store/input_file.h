@@ -2,8 +2,10 @@
 
 #include "file_identity.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -28,9 +30,12 @@ public:
 
     State state() const { return state_; }
     const std::optional<FileIdentity>& identity() const { return identity_; }
-    // Hands take the file's bytes piece by piece, to its end; false where a read failed. The
-    // last piece stays valid as long as the file object lives.
-    bool read(const std::function<void(std::string_view piece)>& take);
+    static constexpr std::uint64_t kEnd = std::numeric_limits<std::uint64_t>::max();
+    // Hands take the file's bytes from offset from to offset to or its end, piece by piece;
+    // false where a read failed. Parts may be read on several threads at once; the last piece
+    // of each read stays valid as long as the file object lives.
+    bool read(const std::function<void(std::string_view piece)>& take, std::uint64_t from = 0,
+              std::uint64_t to = kEnd);
 
 private:
     struct Handle;

@@ -3,9 +3,12 @@
 #include "file_descriptor_posix.h"
 #include "file_place_posix.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,7 +54,8 @@ FileDescriptor createEmptyFile(const FilePlace& place)
 
 struct InputFile::Handle {
     FileDescriptor file;
-    std::unique_ptr<char[]> buffer;
+    std::mutex mutex;
+    std::vector<std::unique_ptr<char[]>> buffers;  // one per read, each holding its last piece
 };
 
 InputFile::InputFile(const std::filesystem::path& path, bool createIfMissing)
@@ -81,15 +85,20 @@ InputFile::InputFile(const std::filesystem::path& path, bool createIfMissing)
 
 InputFile::~InputFile() = default;
 
-bool InputFile::read(const std::function<void(std::string_view piece)>& take)
+bool InputFile::read(const std::function<void(std::string_view piece)>& take, std::uint64_t from,
+                     std::uint64_t to)
 {
-    if (!handle_->buffer) {
-        // Not zeroed first: a small file should not cost touching a whole chunk of memory.
-        handle_->buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
-    }
-    char* const buffer = handle_->buffer.get();
-    for (int tries = 0;;) {
-        const ssize_t received = ::read(handle_->file.get(), buffer, kReadChunkSize);
+    // Not zeroed first: a small file should not cost touching a whole chunk of memory.
+    char* const buffer = [this] {
+        const std::lock_guard lock(handle_->mutex);
+        handle_->buffers.reserve(handle_->buffers.size() + 1);
+        return handle_->buffers.emplace_back(std::make_unique_for_overwrite<char[]>(kReadChunkSize))
+            .get();
+    }();
+    for (int tries = 0; from < to;) {
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kReadChunkSize, to - from));
+        const ssize_t received =
+            ::pread(handle_->file.get(), buffer, wanted, static_cast<off_t>(from));
         if (received < 0 && errno == EINTR)
             continue;
         if (received < 0 && errno == EAGAIN && ++tries < kTries) {
@@ -99,6 +108,8 @@ bool InputFile::read(const std::function<void(std::string_view piece)>& take)
         if (received <= 0)
             return received == 0;
         tries = 0;
+        from += static_cast<std::uint64_t>(received);
         take(std::string_view(buffer, static_cast<std::size_t>(received)));
     }
+    return true;
 }

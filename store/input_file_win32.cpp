@@ -3,8 +3,11 @@
 #include "file_handle_win32.h"
 #include "file_place_win32.h"
 
+#include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -53,7 +56,8 @@ bool isDirectory(const std::wstring& place)
 
 struct InputFile::Handle {
     FileHandle file;
-    std::unique_ptr<char[]> buffer;
+    std::mutex mutex;
+    std::vector<std::unique_ptr<char[]>> buffers;  // one per read, each holding its last piece
 };
 
 InputFile::InputFile(const std::filesystem::path& path, bool createIfMissing)
@@ -90,16 +94,23 @@ InputFile::InputFile(const std::filesystem::path& path, bool createIfMissing)
 
 InputFile::~InputFile() = default;
 
-bool InputFile::read(const std::function<void(std::string_view piece)>& take)
+bool InputFile::read(const std::function<void(std::string_view piece)>& take, std::uint64_t from,
+                     std::uint64_t to)
 {
-    if (!handle_->buffer) {
-        // Not zeroed first: a small file should not cost touching a whole chunk of memory.
-        handle_->buffer = std::make_unique_for_overwrite<char[]>(kReadChunkSize);
-    }
-    char* const buffer = handle_->buffer.get();
-    for (int tries = 0;;) {
+    // Not zeroed first: a small file should not cost touching a whole chunk of memory.
+    char* const buffer = [this] {
+        const std::lock_guard lock(handle_->mutex);
+        handle_->buffers.reserve(handle_->buffers.size() + 1);
+        return handle_->buffers.emplace_back(std::make_unique_for_overwrite<char[]>(kReadChunkSize))
+            .get();
+    }();
+    for (int tries = 0; from < to;) {
+        const auto wanted = static_cast<DWORD>(std::min<std::uint64_t>(kReadChunkSize, to - from));
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
         DWORD received = 0;
-        if (!::ReadFile(handle_->file.get(), buffer, kReadChunkSize, &received, nullptr)) {
+        if (!::ReadFile(handle_->file.get(), buffer, wanted, &received, &at)) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_HANDLE_EOF)
                 return true;
@@ -114,6 +125,8 @@ bool InputFile::read(const std::function<void(std::string_view piece)>& take)
         if (received == 0)
             return true;
         tries = 0;
+        from += received;
         take(std::string_view(buffer, received));
     }
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "record_reader.h"
 
+#include "line_end.h"
 #include "notes_encoding.h"
 
 #include <algorithm>
@@ -64,8 +65,7 @@ RecordReader::RecordReader(DataFileClient& client)
 void RecordReader::feed(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const auto* lineEnd =
-            static_cast<const char*>(std::memchr(bytes.data(), '\n', bytes.size()));
+        const char* lineEnd = findLineEnd(bytes.data(), bytes.data() + bytes.size());
         if (!lineEnd) {
             partialLine_.append(bytes);
             break;
@@ -91,6 +91,16 @@ void RecordReader::finish()
     record_ = {};
     kept_ = Entry{};
     partialLine_.clear();
+}
+
+bool RecordReader::endRecordIfNamed()
+{
+    const auto name = static_cast<std::size_t>(EntryField::Name);
+    const bool named =
+        passing_ ? !record_[name].empty() : !client_.currentRecord().texts[name].empty();
+    if (named)
+        addCurrentIfNamed();
+    return named;
 }
 
 void RecordReader::processLine(std::string_view line)

@@ -17,6 +17,9 @@ public:
     void feed(std::string_view bytes);
     // The end of the file: adds the record still being read and empties the current record.
     void finish();
+    // The bytes fed end before a line that starts a record: adds the record read last where
+    // it has a name, and says whether it had; a nameless one's texts run on into the next.
+    bool endRecordIfNamed();
 
 private:
     void processLine(std::string_view line);

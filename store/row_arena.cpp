@@ -1,9 +1,11 @@
 #include "row_arena.h"
 
 #include "memory_block.h"
+#include "text_copy.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -12,31 +14,33 @@ namespace {
 constexpr std::size_t kTextCount = std::tuple_size_v<RowArena::Texts>;
 constexpr std::size_t kLargestBlock = std::size_t{16} << 20;
 // In place of the first length: the lengths follow in eight bytes each.
-constexpr std::uint32_t kWideLengths = 0xFFFFFFFF;
+constexpr std::uint16_t kWideLengths = 0xFFFF;
+constexpr std::size_t kNarrowHeader = kTextCount * sizeof(std::uint16_t);
+constexpr std::size_t kWideHeader = sizeof(std::uint16_t) + kTextCount * sizeof(std::uint64_t);
 
-// Rows start on a boundary fit for their lengths.
-std::size_t aligned(std::size_t bytes)
+template <typename Number>
+Number numberAt(RowArena::Row at)
 {
-    return (bytes + alignof(std::uint32_t) - 1) & ~(alignof(std::uint32_t) - 1);
-}
-
-std::size_t headerBytes(bool wide)
-{
-    return kTextCount * sizeof(std::uint32_t) + (wide ? kTextCount * sizeof(std::uint64_t) : 0);
+    Number number;
+    std::memcpy(&number, at, sizeof number);
+    return number;
 }
 
 bool isWide(RowArena::Row row)
 {
-    return row[0] == kWideLengths;
+    return numberAt<std::uint16_t>(row) == kWideLengths;
+}
+
+std::size_t headerBytes(bool wide)
+{
+    return wide ? kWideHeader : kNarrowHeader;
 }
 
 std::size_t lengthOf(RowArena::Row row, std::size_t text)
 {
     if (!isWide(row))
-        return row[text];
-    std::uint64_t length = 0;
-    std::memcpy(&length, row + kTextCount + 2 * text, sizeof length);
-    return length;
+        return numberAt<std::uint16_t>(row + text * sizeof(std::uint16_t));
+    return numberAt<std::uint64_t>(row + sizeof(std::uint16_t) + text * sizeof(std::uint64_t));
 }
 
 }  // namespace
@@ -73,38 +77,52 @@ RowArena::Row RowArena::add(const Texts& texts)
         wide = wide || text.size() >= kWideLengths;
     }
     const std::size_t header = headerBytes(wide);
-    std::byte* start = allocate(aligned(header + total));
+    std::byte* const start = allocate(header + total);
 
-    auto* lengths = reinterpret_cast<std::uint32_t*>(start);
-    char* out = reinterpret_cast<char*>(start + header);
-    for (std::size_t i = 0; i < kTextCount; ++i) {
-        if (wide) {
-            lengths[i] = kWideLengths;
-            const std::uint64_t length = texts[i].size();
-            std::memcpy(lengths + kTextCount + 2 * i, &length, sizeof length);
-        } else {
-            lengths[i] = static_cast<std::uint32_t>(texts[i].size());
-        }
-        if (!texts[i].empty())
-            std::memcpy(out, texts[i].data(), texts[i].size());
-        out += texts[i].size();
+    std::byte* length = start;
+    if (wide) {
+        std::memcpy(length, &kWideLengths, sizeof kWideLengths);
+        length += sizeof kWideLengths;
     }
-    return lengths;
+    for (const auto text : texts) {
+        if (wide) {
+            const std::uint64_t size = text.size();
+            std::memcpy(length, &size, sizeof size);
+            length += sizeof size;
+        } else {
+            const auto size = static_cast<std::uint16_t>(text.size());
+            std::memcpy(length, &size, sizeof size);
+            length += sizeof size;
+        }
+    }
+    copyTexts(texts, reinterpret_cast<char*>(start + header));
+    return start;
+}
+
+void RowArena::adopt(RowArena&& other)
+{
+    blocks_.reserve(blocks_.size() + other.blocks_.size());
+    std::move(other.blocks_.begin(), other.blocks_.end(), std::back_inserter(blocks_));
+    other.blocks_.clear();
+    bytesUsed_ += std::exchange(other.bytesUsed_, 0);
+    other.free_ = nullptr;
+    other.room_ = 0;
 }
 
 RowArena::Texts RowArena::texts(Row row)
 {
-    const char* text = reinterpret_cast<const char*>(row) + headerBytes(isWide(row));
-    if (!isWide(row)) {
-        const char* starts[kTextCount];
-        for (std::size_t i = 0; i < kTextCount; ++i) {
-            starts[i] = text;
-            text += row[i];
-        }
-        return {{{starts[0], row[0]}, {starts[1], row[1]}, {starts[2], row[2]},
-                 {starts[3], row[3]}, {starts[4], row[4]}, {starts[5], row[5]}}};
-    }
     Texts result;
+    if (!isWide(row)) {
+        std::array<std::uint16_t, kTextCount> lengths;
+        std::memcpy(lengths.data(), row, sizeof lengths);
+        const char* text = reinterpret_cast<const char*>(row) + kNarrowHeader;
+        for (std::size_t i = 0; i < kTextCount; ++i) {
+            result[i] = {text, lengths[i]};
+            text += lengths[i];
+        }
+        return result;
+    }
+    const char* text = reinterpret_cast<const char*>(row) + kWideHeader;
     for (std::size_t i = 0; i < kTextCount; ++i) {
         const std::size_t length = lengthOf(row, i);
         result[i] = {text, length};
@@ -126,7 +144,7 @@ std::size_t RowArena::footprint(Row row)
     std::size_t total = headerBytes(isWide(row));
     for (std::size_t i = 0; i < kTextCount; ++i)
         total += lengthOf(row, i);
-    return aligned(total);
+    return total;
 }
 
 void RowArena::BlockDeleter::operator()(std::byte* block) const

@@ -9,18 +9,20 @@
 
 // Rows kept back to back in a few large blocks rather than one allocation per text. A stored
 // row is its six text lengths followed by its texts; it is never freed on its own, only with
-// the whole arena. Lengths take four bytes each, or, in a row with a text of 4 GiB or more,
-// a marker and then eight bytes each.
+// the whole arena. Lengths take two bytes each, or, in a row with a text of 65,535 bytes or
+// more, a marker and then eight bytes each. Rows lie unaligned, their lengths read by copy.
 class RowArena {
 public:
     using Texts = std::array<std::string_view, 6>;
-    using Row = const std::uint32_t*;  // the row's lengths; its texts follow them
+    using Row = const std::byte*;  // the row's lengths; its texts follow them
 
     RowArena() = default;
     RowArena(RowArena&& other) noexcept;
     RowArena& operator=(RowArena&& other) noexcept;
 
     Row add(const Texts& texts);
+    // Takes over the other arena's rows, which stay where they are; the other is left empty.
+    void adopt(RowArena&& other);
     static Texts texts(Row row);
     static std::string_view text(Row row, std::size_t index);
     // The bytes a row takes in the arena.

@@ -93,6 +93,27 @@ TEST_F(DataFileTest, LoadOnAThreadOfItsOwnHandsOverEveryRowOnce)
     EXPECT_TRUE(fileBytes(path).starts_with("CREATOR=Nimbrel 1.0\r\n" + record("9999")));
 }
 
+// A file large enough to be read in two parts hands over the rows of both, every row once.
+TEST_F(DataFileTest, LoadInTwoPartsHandsOverEveryRowOnce)
+{
+    const std::string padding(200, 'x');
+    std::string bytes;
+    std::size_t records = 0;
+    while (bytes.size() < (std::size_t{17} << 20))
+        bytes += record(padding + std::to_string(records++)) + "\r\n";
+    writeFile(path, bytes);
+
+    DataFileLoad load(path);
+    std::vector<Entry> handed;
+    load.finish([&handed](const EntryView& row) { handed.push_back(row); });
+
+    std::vector<Entry> rows = rowsOf(load.table());
+    ASSERT_EQ(rows.size(), records);
+    std::ranges::sort(handed, {}, &Entry::texts);
+    std::ranges::sort(rows, {}, &Entry::texts);
+    EXPECT_EQ(handed, rows);
+}
+
 // Memory that runs out before the loading thread could read anything is a load that stopped
 // early: reported, and the file replaced only when the user says so.
 TEST_F(DataFileTest, LoadOnAThreadOfItsOwnWithoutMemoryStopsEarly)

@@ -40,6 +40,18 @@ TEST(EntryTableInsert, RecordAddedLaterStandsAbove)
     EXPECT_EQ(table.row(2)[EntryField::Name], "A");
 }
 
+// Texts below 65,535 bytes keep two-byte lengths; one of that size or more makes them wide.
+TEST(EntryTableInsert, TextsOfEverySizeComeBackWhole)
+{
+    const std::vector<Entry> rows{entryOf(std::string(65'534, 'a'), "u", "", "l"),
+                                  entryOf(std::string(65'535, 'b'), "u", "p", "", "o", "x"),
+                                  entryOf("", "", "", "", "", std::string(70'000, 'c'))};
+    EntryTable table;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        table.insertFirst(*row);
+    EXPECT_EQ(rowsOf(table), rows);
+}
+
 TEST(EntryTableRows, PositionsWithoutRowReadEmptyAndChangeNothing)
 {
     EntryTable table = tableOf({"A", "B"});
