@@ -2,13 +2,12 @@
 
 #include "file_descriptor_posix.h"
 #include "file_place_posix.h"
+#include "read_buffers.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,8 +53,7 @@ FileDescriptor createEmptyFile(const FilePlace& place)
 
 struct InputFile::Handle {
     FileDescriptor file;
-    std::mutex mutex;
-    std::vector<std::unique_ptr<char[]>> buffers;  // one per read, each holding its last piece
+    ReadBuffers buffers;
 };
 
 InputFile::InputFile(const std::filesystem::path& path, bool createIfMissing)
@@ -88,13 +86,7 @@ InputFile::~InputFile() = default;
 bool InputFile::read(const std::function<void(std::string_view piece)>& take, std::uint64_t from,
                      std::uint64_t to)
 {
-    // Not zeroed first: a small file should not cost touching a whole chunk of memory.
-    char* const buffer = [this] {
-        const std::lock_guard lock(handle_->mutex);
-        handle_->buffers.reserve(handle_->buffers.size() + 1);
-        return handle_->buffers.emplace_back(std::make_unique_for_overwrite<char[]>(kReadChunkSize))
-            .get();
-    }();
+    char* const buffer = handle_->buffers.add(kReadChunkSize);
     for (int tries = 0; from < to;) {
         const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kReadChunkSize, to - from));
         const ssize_t received =

@@ -2,12 +2,11 @@
 
 #include "file_handle_win32.h"
 #include "file_place_win32.h"
+#include "read_buffers.h"
 
 #include <algorithm>
 #include <chrono>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -56,8 +55,7 @@ bool isDirectory(const std::wstring& place)
 
 struct InputFile::Handle {
     FileHandle file;
-    std::mutex mutex;
-    std::vector<std::unique_ptr<char[]>> buffers;  // one per read, each holding its last piece
+    ReadBuffers buffers;
 };
 
 InputFile::InputFile(const std::filesystem::path& path, bool createIfMissing)
@@ -97,13 +95,7 @@ InputFile::~InputFile() = default;
 bool InputFile::read(const std::function<void(std::string_view piece)>& take, std::uint64_t from,
                      std::uint64_t to)
 {
-    // Not zeroed first: a small file should not cost touching a whole chunk of memory.
-    char* const buffer = [this] {
-        const std::lock_guard lock(handle_->mutex);
-        handle_->buffers.reserve(handle_->buffers.size() + 1);
-        return handle_->buffers.emplace_back(std::make_unique_for_overwrite<char[]>(kReadChunkSize))
-            .get();
-    }();
+    char* const buffer = handle_->buffers.add(kReadChunkSize);
     for (int tries = 0; from < to;) {
         const auto wanted = static_cast<DWORD>(std::min<std::uint64_t>(kReadChunkSize, to - from));
         OVERLAPPED at{};
