@@ -162,8 +162,7 @@ int main(int argc, char** argv)
     SetWindowsHookExW(WH_CALLWNDPROCRET, afterSentMessage, nullptr, GetCurrentThreadId());
     DataFileLoad load;
     timing.load = &load;
-    const HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
-    CTrackerDlg window(load, icon, icon);
+    CTrackerDlg window(load);
     window.run(GetModuleHandleW(nullptr));
     std::fprintf(stderr, "the window closed before its list was painted with rows\n");
     return 1;
