@@ -27,10 +27,7 @@ void EntryForm::showForm()
     }
     for (std::size_t index = 0; index < kEntryFieldCount; ++index) {
         const std::string& bytes = strings_.texts[index];
-        fields_.setFieldText(
-            static_cast<EntryField>(index), bytes.size(),
-            [&bytes](char16_t* room) { return writeEditText(bytes, room); },
-            !hasOverlongLine(bytes));
+        fields_.setFieldText(static_cast<EntryField>(index), bytes, !hasOverlongLine(bytes));
     }
     edited_.reset();
     fields_.setCount(count_);

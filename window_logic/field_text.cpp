@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -123,20 +124,10 @@ std::u16string withReturnNewlines(std::u16string_view text)
     return lines;
 }
 
-}  // namespace
-
-std::u16string editText(std::string_view bytes)
-{
-    std::u16string text(bytes.size(), u'\0');
-    text.resize(writeEditText(bytes, text.data()));
-    return text;
-}
-
 // Each over-long line is decoded from its beginning only, so that a huge value costs no more
 // than its first bytes; its ellipsis takes the place of far more bytes than one.
-std::size_t writeEditText(std::string_view bytes, char16_t* const out)
+std::size_t writeText(std::string_view bytes, bool utf8, char16_t* const out)
 {
-    const bool utf8 = isUtf8(bytes);
     if (!hasOverlongLine(bytes))
         return static_cast<std::size_t>(decode(bytes, utf8, out) - out);
     char16_t* end = out;
@@ -150,6 +141,43 @@ std::size_t writeEditText(std::string_view bytes, char16_t* const out)
         bytes.remove_prefix(next);
     }
     return static_cast<std::size_t>(end - out);
+}
+
+}  // namespace
+
+std::u16string editText(std::string_view bytes)
+{
+    std::u16string text(bytes.size(), u'\0');
+    text.resize(writeEditText(bytes, text.data()));
+    return text;
+}
+
+std::size_t writeEditText(std::string_view bytes, char16_t* out)
+{
+    return writeText(bytes, isUtf8(bytes), out);
+}
+
+// A piece ends after a line feed, which no character of UTF-8 or of a code page of old files
+// holds as one of its bytes, so that each piece decodes as it would within the whole.
+void writeEditTextPieces(std::string_view bytes,
+                         const std::function<void(std::u16string_view piece)>& take)
+{
+    const bool utf8 = isUtf8(bytes);
+    std::unique_ptr<char16_t[]> text;
+    std::size_t room = 0;
+    do {
+        std::size_t end = bytes.size();
+        if (end > kEditTextPiece) {
+            const std::size_t lineFeed = bytes.find('\n', kEditTextPiece - 1);
+            end = lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
+        }
+        if (end > room) {
+            text = std::make_unique_for_overwrite<char16_t[]>(end);
+            room = end;
+        }
+        take({text.get(), writeText(bytes.substr(0, end), utf8, text.get())});
+        bytes.remove_prefix(end);
+    } while (!bytes.empty());
 }
 
 std::string fieldBytes(EntryField field, std::u16string_view text, std::string_view shownBytes)

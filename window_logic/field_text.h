@@ -3,6 +3,8 @@
 #include "entry.h"
 #include "field_bytes.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,12 @@
 std::u16string editText(std::string_view bytes);
 // The same text written to out, which has room for bytes.size() code units; returns its length.
 std::size_t writeEditText(std::string_view bytes, char16_t* out);
+// The same text handed to take in pieces, each the text of whole lines of about
+// kEditTextPiece bytes or of one longer line, and at least one piece: a widget that takes a
+// huge text in parts never holds it twice, and reads each part while it is in the cache.
+inline constexpr std::size_t kEditTextPiece = std::size_t{1} << 20;
+void writeEditTextPieces(std::string_view bytes,
+                         const std::function<void(std::u16string_view piece)>& take);
 // The bytes of an edit field's text, which replaced the text of shownBytes: in the code page of
 // old files where shownBytes were shown in it and every character has a byte there, else in UTF-8. Line
 // breaks in Notes, LF or CR LF, become CR LF.

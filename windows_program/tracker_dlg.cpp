@@ -268,11 +268,10 @@ std::u16string CTrackerDlg::fieldText(EntryField field) const
     return {text.begin(), text.end()};
 }
 
-void CTrackerDlg::setFieldText(EntryField field, std::size_t room, const TextWriter& write,
-                               bool editable)
+void CTrackerDlg::setFieldText(EntryField field, std::string_view bytes, bool editable)
 {
-    std::wstring text(room + 1, L'\0');
-    text.resize(write(reinterpret_cast<char16_t*>(text.data())));
+    std::wstring text(bytes.size() + 1, L'\0');
+    text.resize(writeEditText(bytes, reinterpret_cast<char16_t*>(text.data())));
     const HWND edit = control(fieldId(field));
     SetWindowTextW(edit, text.c_str());
     SendMessageW(edit, EM_SETREADONLY, !editable, 0);

@@ -45,8 +45,7 @@ private:
     HWND control(int id) const { return GetDlgItem(window_, id); }
 
     std::u16string fieldText(EntryField field) const override;
-    void setFieldText(EntryField field, std::size_t room, const TextWriter& write,
-                      bool editable) override;
+    void setFieldText(EntryField field, std::string_view bytes, bool editable) override;
     void setCount(std::size_t count) override;
     Answer ask(std::string_view question, MessageIcon icon, Answer defaultAnswer) override;
     void showMessage(std::string_view caption, std::string_view text, MessageIcon icon) override;

@@ -4,6 +4,7 @@
 #include "data_file_load.h"
 #include "dialog_builder.h"
 #include "entry_table_view.h"
+#include "field_text.h"
 #include "resource.h"
 #include "tracker_commands.h"
 #include "web_link.h"
@@ -14,8 +15,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -112,19 +116,45 @@ std::u16string CTrackerDlg::fieldText(EntryField field) const
     return text.toStdU16String();
 }
 
-void CTrackerDlg::setFieldText(EntryField field, std::size_t room, const TextWriter& write,
-                               bool editable)
+void CTrackerDlg::setFieldText(EntryField field, std::string_view bytes, bool editable)
 {
     const auto index = static_cast<std::size_t>(field);
-    QString shown(static_cast<qsizetype>(room), Qt::Uninitialized);
-    shown.truncate(static_cast<qsizetype>(write(reinterpret_cast<char16_t*>(shown.data()))));
     if (index < kNotes) {
+        QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+        shown.truncate(static_cast<qsizetype>(
+            writeEditText(bytes, reinterpret_cast<char16_t*>(shown.data()))));
         lineEdits_[index]->setText(shown);
         lineEdits_[index]->setReadOnly(!editable);
         return;
     }
-    notesEdit_->setPlainText(shown);
+    setNotesText(bytes);
     notesEdit_->setReadOnly(!editable);
+}
+
+// The text after its first piece is added at the end in one edit, as setPlainText adds it:
+// not to be undone, the document unmodified. Added whole, a huge text would be held twice,
+// and read from memory rather than from the cache.
+void CTrackerDlg::setNotesText(std::string_view bytes)
+{
+    QTextDocument& document = *notesEdit_->document();
+    const bool undoable = document.isUndoRedoEnabled();
+    std::optional<QTextCursor> end;
+    writeEditTextPieces(bytes, [&](std::u16string_view piece) {
+        const QString text(reinterpret_cast<const QChar*>(piece.data()),
+                           static_cast<qsizetype>(piece.size()));
+        if (end) {
+            end->insertText(text);
+            return;
+        }
+        notesEdit_->setPlainText(text);
+        document.setUndoRedoEnabled(false);
+        end.emplace(&document);
+        end->movePosition(QTextCursor::End);
+        end->beginEditBlock();
+    });
+    end->endEditBlock();  // there is always a first piece
+    document.setUndoRedoEnabled(undoable);
+    document.setModified(false);
 }
 
 void CTrackerDlg::setCount(std::size_t count)

@@ -32,8 +32,8 @@ public:
 
 private:
     std::u16string fieldText(EntryField field) const override;
-    void setFieldText(EntryField field, std::size_t room, const TextWriter& write,
-                      bool editable) override;
+    void setFieldText(EntryField field, std::string_view bytes, bool editable) override;
+    void setNotesText(std::string_view bytes);
     void setCount(std::size_t count) override;
     Answer ask(std::string_view question, MessageIcon icon, Answer defaultAnswer) override;
     void showMessage(std::string_view caption, std::string_view text, MessageIcon icon) override;

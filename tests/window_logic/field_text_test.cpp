@@ -41,6 +41,27 @@ TEST(FieldText, CodePageAndLineBreaksFollowTheShownBytes)
     EXPECT_EQ(fieldBytes(EntryField::Other, u"a\nb", ""), "a\nb");
 }
 
+// A huge text handed over in pieces reads as the whole: pieces end after a line feed, CR LF
+// stays one line break, an over-long line is shortened within its piece, and a byte that is not
+// UTF-8 at the very end decides how the first piece is read.
+TEST(FieldText, PiecesMakeTheWholeText)
+{
+    std::string bytes;
+    while (bytes.size() < 3 * kEditTextPiece)
+        bytes += "caf\xC3\xA9 " + std::string(kLongestFieldLine / 4, 'a') + "\r\n";
+    bytes += std::string(kEditTextPiece + kLongestFieldLine, 'x') + "\n\xE9";
+    std::u16string joined;
+    int pieces = 0;
+    writeEditTextPieces(bytes, [&](std::u16string_view piece) {
+        EXPECT_TRUE(joined.empty() || joined.back() == u'\n');
+        joined += piece;
+        ++pieces;
+    });
+    EXPECT_EQ(joined, editText(bytes));
+    EXPECT_EQ(joined.substr(0, 6), u"caf\u00C3\u00A9 ");
+    EXPECT_GT(pieces, 3);
+}
+
 TEST(FieldText, CellsAreOneShortLine)
 {
     EXPECT_EQ(cellText(EntryField::Notes, "a\r\nb\nc\rd"), u"a\u21B5b\u21B5c\u21B5d");

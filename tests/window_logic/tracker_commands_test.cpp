@@ -36,11 +36,9 @@ public:
 class FakeWindow final : public TrackerWindow {
 public:
     std::u16string fieldText(EntryField field) const override { return fields[index(field)]; }
-    void setFieldText(EntryField field, std::size_t room, const TextWriter& write, bool) override
+    void setFieldText(EntryField field, std::string_view bytes, bool) override
     {
-        std::u16string& text = fields[index(field)];
-        text.resize(room);
-        text.resize(write(text.data()));
+        fields[index(field)] = editText(bytes);
     }
     void setCount(std::size_t shown) override { count = shown; }
     Answer ask(std::string_view question, MessageIcon, Answer defaultAnswer) override

@@ -727,16 +727,22 @@ void TrackerDlgTest::longTextsAreKept()
 {
     auto dialog = openWindow();
     const QString longName(40000, u'n');
-    const QString longNotes(50000, u'x');
+    const QString longNotes = (QString(50000, u'x') + u'\n').repeated(25);  // shown in pieces
+    auto* notes = control<QPlainTextEdit>(*dialog, IDC_NOTES);
     control<QLineEdit>(*dialog, IDC_NAME)->setText(longName);  // as pasted
-    control<QPlainTextEdit>(*dialog, IDC_NOTES)->setPlainText(longNotes);
+    notes->setPlainText(longNotes);
     press(*dialog, IDC_ADD);
-    // The cell shows the beginning; the form gets the whole text back and saves it unchanged.
+    // The cell shows the beginning; the form gets the whole text back, not to be undone, and
+    // saves it unchanged.
     QCOMPARE(cell(*dialog, 0, 0), longName.left(kCellCharacters) + QChar(kEllipsis));
     clickRow(*dialog, 0);
+    QCOMPARE(notes->toPlainText(), longNotes);
+    QVERIFY(!notes->document()->isUndoAvailable());
     press(*dialog, IDC_UPDATE);
     press(*dialog, IDC_SAVE);
-    QCOMPARE(readDataFile(), fileBytes({{longName.toStdString(), "", "", "", "", longNotes.toStdString()}}));
+    const QString savedNotes = QString(longNotes).replace(u'\n', QStringLiteral("`~"));
+    QCOMPARE(readDataFile(),
+             fileBytes({{longName.toStdString(), "", "", "", "", savedNotes.toStdString()}}));
 }
 
 // A line too long to lay out quickly shows its beginning, cannot be edited and is saved whole.
