@@ -1,5 +1,20 @@
 #include "notes_encoding.h"
 
+#include "byte_find.h"
+
+namespace {
+
+const char* findEncodedLineBreak(const char* from, const char* end)
+{
+    for (; (from = findByte(from, end, '`')) != nullptr && end - from >= 2; ++from) {
+        if (from[1] == '~')
+            return from;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void encodeNotes(std::string& notes)
 {
     encodeNotesInto(notes.data(), notes.data(), notes.size());
@@ -14,12 +29,18 @@ void encodeNotesInto(char* out, const char* notes, std::size_t count)
     }
 }
 
+bool hasEncodedLineBreak(std::string_view notes)
+{
+    return findEncodedLineBreak(notes.data(), notes.data() + notes.size()) != nullptr;
+}
+
 void decodeNotes(std::string& notes)
 {
-    std::size_t pair = notes.find("`~");
-    while (pair != std::string::npos) {
-        notes[pair] = '\r';
-        notes[pair + 1] = '\n';
-        pair = notes.find("`~", pair + 2);
+    const char* const end = notes.data() + notes.size();
+    for (const char* pair = findEncodedLineBreak(notes.data(), end); pair;
+         pair = findEncodedLineBreak(pair + 2, end)) {
+        const auto at = static_cast<std::size_t>(pair - notes.data());
+        notes[at] = '\r';
+        notes[at + 1] = '\n';
     }
 }

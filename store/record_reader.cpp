@@ -1,6 +1,6 @@
 #include "record_reader.h"
 
-#include "line_end.h"
+#include "byte_find.h"
 #include "notes_encoding.h"
 
 #include <algorithm>
@@ -65,7 +65,7 @@ RecordReader::RecordReader(DataFileClient& client)
 void RecordReader::feed(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const char* lineEnd = findLineEnd(bytes.data(), bytes.data() + bytes.size());
+        const char* lineEnd = findByte(bytes.data(), bytes.data() + bytes.size(), '\n');
         if (!lineEnd) {
             partialLine_.append(bytes);
             break;
@@ -138,7 +138,7 @@ void RecordReader::processLine(std::string_view line)
 void RecordReader::setText(EntryField field, std::string_view value)
 {
     const auto index = static_cast<std::size_t>(field);
-    if (field == EntryField::Notes && value.find("`~") != std::string_view::npos) {
+    if (field == EntryField::Notes && hasEncodedLineBreak(value)) {
         std::string& notes = kept_.texts[index];
         notes.assign(value);
         decodeNotes(notes);
