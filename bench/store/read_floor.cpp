@@ -1,7 +1,7 @@
 // The least any loader of a data file must do on this machine, for scripts/bench to set beside
 // the load: read the file's bytes into freshly allocated memory of the loaded table's size
-// (taken as the store takes its blocks, in huge pages where offered), writing every page of it,
-// and end. Bytes beyond that size wrap round to its start.
+// (taken as the store takes its blocks), writing every page of it, and end. Bytes beyond that
+// size wrap round to its start.
 // Usage: read_floor FILE TABLE-BYTES
 #include "memory_block.h"
 
